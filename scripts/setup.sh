@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, testing and running Miro Vale needs.
+# Idempotent: asks apt only for packages that are missing.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  g++ cmake make pkg-config
+  # window, input, sound output and the software compositors the benchmarks compare against
+  libsdl2-dev libpixman-1-dev
+  # image files
+  libpng-dev zlib1g-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # a virtual X display for the windowed smoke test
+  xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,679 @@
+// Software drawing onto memory images: fills, lines, spans and the blit family.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "framework/graphics/BlitKernels.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/PixelBlend.h"
+
+namespace Orva {
+
+namespace {
+
+constexpr int kNormal = 0;
+constexpr int kAdditive = 1;
+
+int Clamp255(int v) { return std::clamp(v, 0, 255); }
+
+uint32_t Pack(const Color& c) {
+  return (uint32_t(Clamp255(c.alpha)) << 24) | (uint32_t(Clamp255(c.red)) << 16) |
+         (uint32_t(Clamp255(c.green)) << 8) | uint32_t(Clamp255(c.blue));
+}
+
+bool IsWhite(const Color& c) { return c == Color::White; }
+
+MemoryImage* AsMemoryImage(Image* image) { return dynamic_cast<MemoryImage*>(image); }
+
+// A float rectangle, for clipping that must not lose sub-pixel positions or overflow.
+struct RectF {
+  double left, top, right, bottom;
+  bool Empty() const { return !(right > left && bottom > top); }
+};
+
+RectF Intersect(const RectF& a, const RectF& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+          std::min(a.bottom, b.bottom)};
+}
+
+// The whole pixels whose top-left corner lies in a (non-empty, image-bounded) float box.
+Rect PixelBox(const RectF& box) {
+  const int x0 = int(std::ceil(box.left)), y0 = int(std::ceil(box.top));
+  return Rect(x0, y0, std::max(0, int(std::ceil(box.right)) - x0), std::max(0, int(std::ceil(box.bottom)) - y0));
+}
+
+RectF ToRectF(const Rect& r) { return {double(r.x), double(r.y), double(r.x) + r.width, double(r.y) + r.height}; }
+
+// A premultiplied sample: colour channels already multiplied by alpha, all out of 255.
+struct Sample {
+  float a = 0, r = 0, g = 0, b = 0;
+  void Accumulate(uint32_t p, float weight) {
+    const float pa = float(p >> 24) * weight;
+    a += pa;
+    r += float((p >> 16) & 0xFF) * pa;
+    g += float((p >> 8) & 0xFF) * pa;
+    b += float(p & 0xFF) * pa;
+  }
+  uint32_t ToPixel() const {
+    const int alpha = int(a + 0.5f);
+    if (alpha <= 0) return 0;
+    const auto channel = [this](float c) { return uint32_t(std::clamp(int(c / a + 0.5f), 0, 255)); };
+    return (uint32_t(std::min(alpha, 255)) << 24) | (channel(r) << 16) | (channel(g) << 8) | channel(b);
+  }
+};
+
+// Bilinear sample of src at (u, v) in source pixels (pixel centres at whole numbers), from the
+// pixels inside the source rectangle only; outside neighbours contribute nothing.
+uint32_t SampleBilinear(const uint32_t* px, int stride, const Rect& area, double u, double v) {
+  const double fu = std::floor(u), fv = std::floor(v);
+  const int x0 = int(fu), y0 = int(fv);
+  const float wx = float(u - fu), wy = float(v - fv);
+  Sample s;
+  for (int j = 0; j < 2; ++j) {
+    const int y = y0 + j;
+    if (y < area.y || y >= area.y + area.height) continue;
+    const float wrow = j ? wy : 1 - wy;
+    for (int i = 0; i < 2; ++i) {
+      const int x = x0 + i;
+      if (x < area.x || x >= area.x + area.width) continue;
+      const float w = wrow * (i ? wx : 1 - wx);
+      if (w > 0) s.Accumulate(px[size_t(y) * stride + x], w);
+    }
+  }
+  return s.ToPixel();
+}
+
+uint32_t SampleNearest(const uint32_t* px, int stride, const Rect& area, double u, double v) {
+  const double fu = std::floor(u + 0.5), fv = std::floor(v + 0.5);
+  if (fu < area.x || fv < area.y || fu >= double(area.x) + area.width || fv >= double(area.y) + area.height) return 0;
+  return px[size_t(fv) * stride + size_t(fu)];
+}
+
+}  // namespace
+
+bool MemoryImage::IsOpaqueDestination() const {
+  // Flags that may be stale count only when forced; otherwise only freshly computed ones do.
+  return (modeForced || !pixelsDirty) && !hasTransparent && !hasTranslucent;
+}
+
+const uint32_t* MemoryImage::SourceRow(int x, int y, int n, uint32_t* scratch) {
+  if (!bits && !palette) GetPixels();
+  const size_t start = size_t(y) * width + x;
+  if (bits) return bits.get() + start;
+  if (palette && paletteIndices) {
+    for (int i = 0; i < n; ++i) scratch[i] = palette[paletteIndices[start + i]];
+    return scratch;
+  }
+  return nullptr;
+}
+
+void MemoryImage::ComposeRow(int x, int y, const uint32_t* src, const uint8_t* runs, int n, const Color& color,
+                             int drawMode, bool opaqueDest, bool partialAlpha) {
+  uint32_t* dst = bits.get() + size_t(y) * width + x;
+  const bool white = IsWhite(color);
+  if (drawMode == kAdditive) {
+    if (white)
+      Kernels::RowAdd(dst, src, n, partialAlpha);
+    else
+      Kernels::RowAddTinted(dst, src, n, partialAlpha, Blend::MakeTint(color.red, color.green, color.blue, color.alpha));
+  } else if (!white) {
+    Kernels::RowOverTinted(dst, src, n, Blend::MakeTint(color.red, color.green, color.blue, color.alpha));
+  } else if (opaqueDest && runs) {
+    Kernels::RowRunAlpha(dst, src, runs, n);
+  } else if (opaqueDest) {
+    Kernels::RowOverOpaqueDest(dst, src, n);
+  } else {
+    Kernels::RowOver(dst, src, n);
+  }
+}
+
+void MemoryImage::FillRect(const Rect& rect, const Color& color, int) {
+  const Rect r = rect.Intersection(Rect(0, 0, width, height));
+  if (r.IsEmpty() || !GetPixels()) return;
+  const uint32_t argb = Pack(color);
+  const uint32_t a = argb >> 24;
+  for (int y = r.y; y < r.y + r.height; ++y) {
+    uint32_t* row = bits.get() + size_t(y) * width + r.x;
+    if (a == 255)
+      Kernels::RowFill(row, argb, r.width);
+    else
+      Kernels::RowFillBlend(row, r.width, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, a);
+  }
+  PixelsChanged();
+}
+
+void MemoryImage::ClearRect(const Rect& rect) {
+  const Rect r = rect.Intersection(Rect(0, 0, width, height));
+  if (r.IsEmpty() || !GetPixels()) return;
+  for (int y = r.y; y < r.y + r.height; ++y) std::memset(bits.get() + size_t(y) * width + r.x, 0, size_t(r.width) * 4);
+  PixelsChanged();
+}
+
+void MemoryImage::BlendPixel(int x, int y, const Color& color, int drawMode, int alphaScale) {
+  if (x < 0 || y < 0 || x >= width || y >= height) return;
+  uint32_t& p = bits[size_t(y) * width + x];
+  const uint32_t argb = Pack(color);
+  const uint32_t a = (argb >> 24) * uint32_t(alphaScale) / 256;
+  if (drawMode == kAdditive) {
+    p = Blend::Add(p, (a << 24) | (argb & 0xFFFFFF), a < 255);
+  } else if (a == 255) {
+    p = argb;
+  } else {
+    p = Blend::OverColor(p, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, a);
+  }
+}
+
+void MemoryImage::DrawLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode) {
+  if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return;
+  // Far-away ends are first brought near the image, so the integer walk stays in range.
+  const double lim = 1 << 24;
+  if (std::fabs(x1) > lim || std::fabs(y1) > lim || std::fabs(x2) > lim || std::fabs(y2) > lim) return;
+  int ix1 = int(x1), iy1 = int(y1), ix2 = int(x2), iy2 = int(y2);
+  if (iy1 == iy2) {
+    FillRect(Rect(std::min(ix1, ix2), iy1, std::abs(ix2 - ix1) + 1, 1), color, drawMode);
+    return;
+  }
+  if (ix1 == ix2) {
+    FillRect(Rect(ix1, std::min(iy1, iy2), 1, std::abs(iy2 - iy1) + 1), color, drawMode);
+    return;
+  }
+  if (!GetPixels()) return;
+  if (iy1 > iy2) {
+    std::swap(ix1, ix2);
+    std::swap(iy1, iy2);
+  }
+  const int dx = std::abs(ix2 - ix1), dy = iy2 - iy1;
+  const int sx = ix2 > ix1 ? 1 : -1;
+  int x = ix1, y = iy1;
+  if (dx >= dy) {
+    int err = 2 * dy - dx;
+    for (int i = 0; i <= dx; ++i) {
+      BlendPixel(x, y, color, drawMode, 256);
+      if (err > 0) {
+        y += 1;
+        err -= 2 * dx;
+      }
+      err += 2 * dy;
+      x += sx;
+    }
+  } else {
+    int err = 2 * dx - dy;
+    for (int i = 0; i <= dy; ++i) {
+      BlendPixel(x, y, color, drawMode, 256);
+      if (err > 0) {
+        x += sx;
+        err -= 2 * dy;
+      }
+      err += 2 * dx;
+      y += 1;
+    }
+  }
+  PixelsChanged();
+}
+
+void MemoryImage::DrawLineSmooth(double x1, double y1, double x2, double y2, const Color& color, int drawMode) {
+  if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return;
+  const double lim = 1 << 14;
+  if (std::fabs(x1) > lim || std::fabs(y1) > lim || std::fabs(x2) > lim || std::fabs(y2) > lim) return;
+  if (int(y1) == int(y2) || int(x1) == int(x2)) {
+    DrawLine(x1, y1, x2, y2, color, drawMode);
+    return;
+  }
+  if (drawMode == kAdditive || !GetPixels()) {
+    PixelsChanged();
+    return;
+  }
+  // Stepped along the major axis in 16.16 fixed point; the two pixels straddling the exact line
+  // share the colour's alpha by their coverage.
+  const bool steep = std::fabs(y2 - y1) > std::fabs(x2 - x1);
+  double a1 = steep ? y1 : x1, b1 = steep ? x1 : y1, a2 = steep ? y2 : x2, b2 = steep ? x2 : y2;
+  if (a1 > a2) {
+    std::swap(a1, a2);
+    std::swap(b1, b2);
+  }
+  const int start = int(a1), end = int(a2);
+  const int64_t slope = int64_t((b2 - b1) / (a2 - a1) * 65536.0);
+  int64_t pos = int64_t(b1 * 65536.0);
+  for (int a = start; a <= end; ++a, pos += slope) {
+    const int b = int(pos >> 16);
+    const int frac = int((pos >> 8) & 0xFF);
+    if (steep) {
+      BlendPixel(b, a, color, drawMode, 256 - frac);
+      BlendPixel(b + 1, a, color, drawMode, frac);
+    } else {
+      BlendPixel(a, b, color, drawMode, 256 - frac);
+      BlendPixel(a, b + 1, color, drawMode, frac);
+    }
+  }
+  PixelsChanged();
+}
+
+void MemoryImage::FillSpansCovered(const Span* spans, int count, const Color& color, int, const uint8_t* coverage,
+                                   int coverX, int coverY, int coverWidth, int coverHeight) {
+  if (!spans || !coverage || count <= 0 || coverWidth <= 0 || coverHeight <= 0 || !GetPixels()) return;
+  const uint32_t argb = Pack(color);
+  for (int i = 0; i < count; ++i) {
+    const Span& s = spans[i];
+    if (s.y < 0 || s.y >= height) continue;
+    const int cy = s.y - coverY;
+    if (cy < 0 || cy >= coverHeight) continue;
+    const int x0 = std::max(0, s.x);
+    const int x1 = int(std::min<int64_t>(width, int64_t(s.x) + s.width));
+    for (int x = x0; x < x1; ++x) {
+      const int cx = x - coverX;
+      if (cx < 0 || cx >= coverWidth) continue;
+      const uint32_t g = (argb >> 24) * (uint32_t(coverage[size_t(cy) * coverWidth + cx]) + 1);
+      if (g < 256) continue;
+      uint32_t& p = bits[size_t(s.y) * width + x];
+      p = Blend::OverColor(p, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, g / 256);
+    }
+  }
+  PixelsChanged();
+}
+
+void MemoryImage::Blit(Image* image, int x, int y, const Rect& srcRect, const Color& color, int drawMode) {
+  MemoryImage* src = AsMemoryImage(image);
+  if (!src) return;
+  src->drawn = true;
+  // Graphics has clipped already; clipping again here keeps any direct caller inside both images.
+  Rect s = srcRect.Intersection(Rect(0, 0, src->width, src->height));
+  int dx = int(std::clamp<int64_t>(int64_t(x) + (s.x - srcRect.x), INT32_MIN, INT32_MAX));
+  int dy = int(std::clamp<int64_t>(int64_t(y) + (s.y - srcRect.y), INT32_MIN, INT32_MAX));
+  const Rect d = Rect(dx, dy, s.width, s.height).Intersection(Rect(0, 0, width, height));
+  if (d.IsEmpty()) return;
+  s.x += d.x - dx;
+  s.y += d.y - dy;
+  if (!GetPixels()) return;
+  src->UpdateAlphaFlags();
+  const bool opaqueDest = IsOpaqueDestination();
+  const bool partial = src->hasTransparent || src->hasTranslucent;
+  const uint8_t* runs = (drawMode != kAdditive && opaqueDest && IsWhite(color) && src != this) ? src->GetRunAlphaData()
+                                                                                                 : nullptr;
+  std::vector<uint32_t> scratch(size_t(d.width));
+  // Drawing an image onto itself reads from a copy, so overlapping rows stay correct.
+  std::vector<uint32_t> selfCopy;
+  if (src == this) {
+    selfCopy.resize(size_t(s.width) * s.height);
+    for (int row = 0; row < s.height; ++row)
+      std::memcpy(&selfCopy[size_t(row) * s.width], bits.get() + size_t(s.y + row) * width + s.x,
+                  size_t(s.width) * 4);
+  }
+  for (int row = 0; row < d.height; ++row) {
+    const uint32_t* line = src == this ? &selfCopy[size_t(row) * s.width]
+                                       : src->SourceRow(s.x, s.y + row, d.width, scratch.data());
+    if (!line) return;
+    const uint8_t* runRow = runs ? runs + size_t(s.y + row) * src->width + s.x : nullptr;
+    ComposeRow(d.x, d.y + row, line, runRow, d.width, color, drawMode, opaqueDest, partial);
+  }
+  PixelsChanged();
+}
+
+void MemoryImage::BlitMirroredSoftware(MemoryImage* src, int x, int y, const Rect& srcRect, const Color& color,
+                                       int drawMode) {
+  if (!src) return;
+  src->drawn = true;
+  // The flipped copy of srcRect lands at x: destination column i shows source column
+  // srcRect.x + srcRect.width - 1 - i. Pieces outside either image are dropped on both sides.
+  const Rect s = srcRect.Intersection(Rect(0, 0, src->width, src->height));
+  if (s.IsEmpty()) return;
+  const int64_t right = int64_t(srcRect.x) + srcRect.width;  // one past the source's rightmost column
+  const int64_t destLeft = int64_t(x) + (right - (int64_t(s.x) + s.width));
+  const int64_t destTop = int64_t(y) + (s.y - srcRect.y);
+  const RectF df = Intersect({double(destLeft), double(destTop), double(destLeft) + s.width, double(destTop) + s.height},
+                             {0, 0, double(width), double(height)});
+  if (df.Empty() || !GetPixels()) return;
+  const Rect d(int(df.left), int(df.top), int(df.right - df.left), int(df.bottom - df.top));
+  src->UpdateAlphaFlags();
+  const bool opaqueDest = IsOpaqueDestination();
+  const bool partial = src->hasTransparent || src->hasTranslucent;
+  std::vector<uint32_t> scratch(size_t(s.width)), flipped(size_t(d.width));
+  for (int row = 0; row < d.height; ++row) {
+    const int sy = int(s.y + (d.y - destTop) + row);
+    const uint32_t* line = src->SourceRow(s.x, sy, s.width, scratch.data());
+    if (!line) return;
+    for (int i = 0; i < d.width; ++i) {
+      const int64_t srcCol = right - 1 - ((d.x + i) - int64_t(x));
+      flipped[size_t(i)] = line[srcCol - s.x];
+    }
+    ComposeRow(d.x, d.y + row, flipped.data(), nullptr, d.width, color, drawMode, opaqueDest, partial);
+  }
+  PixelsChanged();
+}
+
+void MemoryImage::BlitSubpixel(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,
+                               const Color& color, int drawMode) {
+  BlitRotated(image, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
+}
+
+void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,
+                              const Color& color, int drawMode, double rot, float rotCenterX, float rotCenterY) {
+  MemoryImage* src = AsMemoryImage(image);
+  if (!src || !std::isfinite(rot) || !std::isfinite(x) || !std::isfinite(y) || !std::isfinite(rotCenterX) ||
+      !std::isfinite(rotCenterY))
+    return;
+  src->drawn = true;
+  const Rect area = srcRect.Intersection(Rect(0, 0, src->width, src->height));
+  if (area.IsEmpty()) return;
+  const double ca = std::cos(rot), sa = std::sin(rot);
+  const double cx = double(x) + rotCenterX, cy = double(y) + rotCenterY;
+  // Corners of the source rectangle placed at (x, y), rotated about the centre.
+  double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+  for (int corner = 0; corner < 4; ++corner) {
+    const double px = double(x) + ((corner & 1) ? srcRect.width : 0) - cx;
+    const double py = double(y) + ((corner & 2) ? srcRect.height : 0) - cy;
+    const double rx = cx + ca * px + sa * py, ry = cy - sa * px + ca * py;
+    minX = std::min(minX, rx);
+    maxX = std::max(maxX, rx);
+    minY = std::min(minY, ry);
+    maxY = std::max(maxY, ry);
+  }
+  RectF box = Intersect({std::floor(minX), std::floor(minY), std::ceil(maxX), std::ceil(maxY)}, ToRectF(clipRect));
+  box = Intersect(box, {0, 0, double(width), double(height)});
+  if (box.Empty() || !GetPixels()) return;
+  const Rect walk = PixelBox(box);
+  const int bx0 = walk.x, by0 = walk.y, bx1 = walk.x + walk.width, by1 = walk.y + walk.height;
+  if (walk.IsEmpty()) return;
+  if (!src->bits && !src->GetPixels()) return;  // a palette source reads through its expanded pixels
+  const uint32_t* spx = src->bits.get();
+  src->UpdateAlphaFlags();
+  const bool partial = src->hasTransparent || src->hasTranslucent;
+  const bool white = IsWhite(color);
+  const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
+  // Source position of destination pixel (X, Y): the inverse rotation about the centre, then
+  // offset into the source rectangle. Stepped along each row in 16.16 fixed point.
+  const double baseU = srcRect.x - double(x), baseV = srcRect.y - double(y);
+  const int64_t stepU = int64_t(ca * 65536.0), stepV = int64_t(sa * 65536.0);
+  const double margin = 1.0;
+  for (int Y = by0; Y < by1; ++Y) {
+    const double ddx = bx0 - cx, ddy = Y - cy;
+    int64_t u = int64_t((cx + ca * ddx - sa * ddy + baseU) * 65536.0);
+    int64_t v = int64_t((cy + sa * ddx + ca * ddy + baseV) * 65536.0);
+    uint32_t* dst = bits.get() + size_t(Y) * width;
+    for (int X = bx0; X < bx1; ++X, u += stepU, v += stepV) {
+      const double su = double(u) / 65536.0, sv = double(v) / 65536.0;
+      if (su <= area.x - margin || sv <= area.y - margin || su >= area.x + area.width - 1 + margin ||
+          sv >= area.y + area.height - 1 + margin)
+        continue;
+      const uint32_t s = SampleBilinear(spx, src->width, area, su, sv);
+      if (drawMode == kAdditive)
+        dst[X] = white ? Blend::Add(dst[X], s, partial) : Blend::AddTinted(dst[X], s, partial, tint);
+      else
+        dst[X] = white ? Blend::Over(dst[X], s) : Blend::OverTinted(dst[X], s, tint);
+    }
+  }
+  PixelsChanged();
+}
+
+void MemoryImage::BlitStretched(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
+                                const Color& color, int, bool fastStretch) {
+  BlitStretchedSoftware(AsMemoryImage(image), destRect, srcRect, clipRect, color, fastStretch, false);
+}
+
+namespace {
+
+// Resampling weights of one destination pixel along one axis.
+struct Taps {
+  int first = 0;
+  std::vector<float> weights;
+};
+
+// Filter for destination index i of a full destination extent dstSize drawn from srcSize source
+// pixels starting at srcStart: an area average when shrinking, linear interpolation between the
+// two nearest source pixels when enlarging (ends land on ends).
+Taps MakeTaps(int i, int srcStart, int srcSize, int dstSize) {
+  Taps t;
+  if (dstSize > srcSize) {
+    const double step = dstSize > 1 ? double(srcSize - 1) / double(dstSize - 1) : double(srcSize);
+    const double pos = i * step;
+    const int p0 = std::min(int(pos), srcSize - 1);
+    const float f = float(pos - p0);
+    t.first = srcStart + p0;
+    t.weights.push_back(1 - f);
+    if (p0 + 1 < srcSize && f > 0) t.weights.push_back(f);
+    return t;
+  }
+  const double scale = double(srcSize) / double(dstSize);
+  const double from = i * scale, to = (i + 1) * scale;
+  const int p0 = int(from);
+  const int p1 = std::min(srcSize, int(std::ceil(to)));
+  t.first = srcStart + p0;
+  for (int p = p0; p < p1; ++p) {
+    const double covered = std::min(to, double(p + 1)) - std::max(from, double(p));
+    t.weights.push_back(float(covered / scale));
+  }
+  return t;
+}
+
+}  // namespace
+
+void MemoryImage::BlitStretchedSoftware(MemoryImage* src, const Rect& destRect, const Rect& srcRect,
+                                        const Rect& clipRect, const Color& color, bool fastStretch, bool mirror) {
+  if (!src) return;
+  src->drawn = true;
+  if (destRect.width <= 0 || destRect.height <= 0 || srcRect.width <= 0 || srcRect.height <= 0) return;
+  // The source must lie inside its image; a rectangle reaching outside draws nothing.
+  if (srcRect.x < 0 || srcRect.y < 0 || int64_t(srcRect.x) + srcRect.width > src->width ||
+      int64_t(srcRect.y) + srcRect.height > src->height)
+    return;
+  const RectF dest = ToRectF(destRect);
+  const RectF visible = Intersect(Intersect(dest, ToRectF(clipRect)), {0, 0, double(width), double(height)});
+  if (visible.Empty() || !GetPixels()) return;
+  const int x0 = int(visible.left), y0 = int(visible.top);
+  const int x1 = int(visible.right), y1 = int(visible.bottom);
+  if (x1 <= x0 || y1 <= y0) return;
+  if (!src->bits && !src->GetPixels()) return;
+  const uint32_t* spx = src->bits.get();
+  const int sw = src->width;
+  const auto srcColumn = [&](int destX) {
+    const int i = destX - destRect.x;
+    return mirror ? destRect.width - 1 - i : i;
+  };
+
+  if (fastStretch) {
+    // Nearest pixel, and only in plain white.
+    if (!IsWhite(color)) return;
+    const bool opaqueDest = IsOpaqueDestination();
+    const double stepX = double(srcRect.width) / destRect.width, stepY = double(srcRect.height) / destRect.height;
+    for (int Y = y0; Y < y1; ++Y) {
+      const int sy = srcRect.y + std::min(srcRect.height - 1, int((Y - destRect.y) * stepY));
+      uint32_t* dst = bits.get() + size_t(Y) * width;
+      for (int X = x0; X < x1; ++X) {
+        const int sx = srcRect.x + std::min(srcRect.width - 1, int(srcColumn(X) * stepX));
+        const uint32_t s = spx[size_t(sy) * sw + sx];
+        dst[X] = opaqueDest ? Blend::OverOpaqueCopy(dst[X], s) : Blend::Over(dst[X], s);
+      }
+    }
+    PixelsChanged();
+    return;
+  }
+
+  // Horizontal pass into a premultiplied float buffer covering the source rows that the visible
+  // destination rows need, then the vertical pass per destination row.
+  const int outW = x1 - x0;
+  std::vector<Taps> colTaps(static_cast<size_t>(outW));
+  for (int X = x0; X < x1; ++X) colTaps[size_t(X - x0)] = MakeTaps(srcColumn(X), srcRect.x, srcRect.width, destRect.width);
+  std::vector<Taps> rowTaps(size_t(y1 - y0));
+  int needTop = INT32_MAX, needBottom = INT32_MIN;
+  for (int Y = y0; Y < y1; ++Y) {
+    Taps& t = rowTaps[size_t(Y - y0)];
+    t = MakeTaps(Y - destRect.y, srcRect.y, srcRect.height, destRect.height);
+    needTop = std::min(needTop, t.first);
+    needBottom = std::max(needBottom, t.first + int(t.weights.size()));
+  }
+  const int rows = needBottom - needTop;
+  std::vector<float> mid(size_t(rows) * outW * 4);
+  for (int r = 0; r < rows; ++r) {
+    const uint32_t* line = spx + size_t(needTop + r) * sw;
+    float* out = &mid[size_t(r) * outW * 4];
+    for (int i = 0; i < outW; ++i) {
+      const Taps& t = colTaps[size_t(i)];
+      float a = 0, cr = 0, cg = 0, cb = 0;
+      for (size_t k = 0; k < t.weights.size(); ++k) {
+        const uint32_t p = line[t.first + int(k)];
+        const float pa = float(p >> 24) * t.weights[k];
+        a += pa;
+        cr += float((p >> 16) & 0xFF) * pa;
+        cg += float((p >> 8) & 0xFF) * pa;
+        cb += float(p & 0xFF) * pa;
+      }
+      out[i * 4 + 0] = a;
+      out[i * 4 + 1] = cr;
+      out[i * 4 + 2] = cg;
+      out[i * 4 + 3] = cb;
+    }
+  }
+  const bool white = IsWhite(color);
+  const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
+  for (int Y = y0; Y < y1; ++Y) {
+    const Taps& t = rowTaps[size_t(Y - y0)];
+    uint32_t* dst = bits.get() + size_t(Y) * width;
+    for (int i = 0; i < outW; ++i) {
+      Sample s;
+      for (size_t k = 0; k < t.weights.size(); ++k) {
+        const float* m = &mid[(size_t(t.first + int(k) - needTop) * outW + i) * 4];
+        const float w = t.weights[k];
+        s.a += m[0] * w;
+        s.r += m[1] * w;
+        s.g += m[2] * w;
+        s.b += m[3] * w;
+      }
+      const uint32_t p = s.ToPixel();
+      dst[x0 + i] = white ? Blend::Over(dst[x0 + i], p) : Blend::OverTinted(dst[x0 + i], p, tint);
+    }
+  }
+  PixelsChanged();
+}
+
+void MemoryImage::BlitTransformed(Image* image, float x, float y, const Matrix3& matrix, const Rect& clipRect,
+                                  const Color& color, int, const Rect& srcRect, bool blend) {
+  MemoryImage* src = AsMemoryImage(image);
+  if (!src) return;
+  src->drawn = true;
+  // The matrix works on source positions relative to the centre of srcRect; (x, y) is where
+  // that centre lands. So the identity draws the picture centred on (x, y).
+  Matrix3 placed = matrix;
+  placed.Translate(x, y);
+  Matrix3 toCentre;
+  toCentre.m[0][2] = -srcRect.width / 2.0f;
+  toCentre.m[1][2] = -srcRect.height / 2.0f;
+  const Matrix3 forward = placed * toCentre;
+  Matrix3 inverse;
+  if (!forward.Inverse(inverse)) return;
+  DrawMapped(src, srcRect, clipRect, forward, inverse, color, blend);
+}
+
+void MemoryImage::DrawMapped(MemoryImage* src, const Rect& srcRect, const Rect& clipRect, const Matrix3& forward,
+                             const Matrix3& inverse, const Color& color, bool blend) {
+  const Rect area = srcRect.Intersection(Rect(0, 0, src->width, src->height));
+  if (area.IsEmpty()) return;
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c)
+      if (!std::isfinite(forward.m[r][c]) || !std::isfinite(inverse.m[r][c])) return;
+  double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+  for (int corner = 0; corner < 4; ++corner) {
+    const Vector2 p = forward * Vector2{(corner & 1) ? float(srcRect.width) : 0.0f,
+                                        (corner & 2) ? float(srcRect.height) : 0.0f};
+    minX = std::min(minX, double(p.x));
+    maxX = std::max(maxX, double(p.x));
+    minY = std::min(minY, double(p.y));
+    maxY = std::max(maxY, double(p.y));
+  }
+  const RectF box = Intersect(Intersect({std::floor(minX), std::floor(minY), std::ceil(maxX), std::ceil(maxY)},
+                                        ToRectF(clipRect)),
+                              {0, 0, double(width), double(height)});
+  if (box.Empty() || !GetPixels()) return;
+  if (!src->bits && !src->GetPixels()) return;
+  WalkAndSample(src, area, srcRect, PixelBox(box), inverse, color, blend, nullptr);
+}
+
+void MemoryImage::WalkAndSample(MemoryImage* src, const Rect& area, const Rect& srcRect, const Rect& box,
+                                const Matrix3& inverse, const Color& color, bool blend, const TriangleEdges* tri) {
+  const uint32_t* spx = src->bits.get();
+  const bool white = IsWhite(color);
+  const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
+  // A forced-opaque destination is drawn as plain RGB: its alpha is left alone.
+  const bool keepAlpha = modeForced && !hasTransparent && !hasTranslucent;
+  for (int Y = box.y; Y < box.y + box.height; ++Y) {
+    uint32_t* dst = bits.get() + size_t(Y) * width;
+    for (int X = box.x; X < box.x + box.width; ++X) {
+      const float cxp = X + 0.5f, cyp = Y + 0.5f;
+      if (tri && !tri->Inside(cxp, cyp)) continue;
+      const Vector2 local = inverse * Vector2{cxp, cyp};
+      const double u = srcRect.x + double(local.x) - 0.5, v = srcRect.y + double(local.y) - 0.5;
+      if (u <= area.x - 1.0 || v <= area.y - 1.0 || u >= area.x + area.width || v >= area.y + area.height) continue;
+      const uint32_t s = blend ? SampleBilinear(spx, src->width, area, u, v) : SampleNearest(spx, src->width, area, u, v);
+      const uint32_t before = dst[X];
+      dst[X] = white ? Blend::Over(before, s) : Blend::OverTinted(before, s, tint);
+      if (keepAlpha) dst[X] = (dst[X] & 0xFFFFFF) | (before & 0xFF000000u);
+    }
+  }
+  PixelsChanged();
+}
+
+bool MemoryImage::TriangleEdges::Inside(float px, float py) const {
+  float sign = 0;
+  for (int i = 0; i < 3; ++i) {
+    const int j = (i + 1) % 3;
+    const float e = (x[j] - x[i]) * (py - y[i]) - (y[j] - y[i]) * (px - x[i]);
+    if (e == 0) continue;
+    if (sign == 0)
+      sign = e;
+    else if ((e > 0) != (sign > 0))
+      return false;
+  }
+  return true;
+}
+
+void MemoryImage::BlitTriangles(Image* texture, const TriVertex (*triangles)[3], int count, const Rect& clipRect,
+                                const Color& color, int, float tx, float ty, bool blend) {
+  MemoryImage* src = AsMemoryImage(texture);
+  if (!src || !triangles || count <= 0 || src->width <= 0 || src->height <= 0) return;
+  src->drawn = true;
+  const Rect whole(0, 0, src->width, src->height);
+  for (int t = 0; t < count; ++t) {
+    const TriVertex* v = triangles[t];
+    // The affine map from texture pixels to destination pixels through the three corners.
+    const double u0 = v[0].u * src->width, v0 = v[0].v * src->height;
+    const double u1 = v[1].u * src->width, v1 = v[1].v * src->height;
+    const double u2 = v[2].u * src->width, v2 = v[2].v * src->height;
+    Matrix3 texToUv;
+    texToUv.m[0][0] = float(u1 - u0), texToUv.m[0][1] = float(u2 - u0), texToUv.m[0][2] = float(u0);
+    texToUv.m[1][0] = float(v1 - v0), texToUv.m[1][1] = float(v2 - v0), texToUv.m[1][2] = float(v0);
+    Matrix3 texToXy;
+    texToXy.m[0][0] = v[1].x - v[0].x, texToXy.m[0][1] = v[2].x - v[0].x, texToXy.m[0][2] = v[0].x + tx;
+    texToXy.m[1][0] = v[1].y - v[0].y, texToXy.m[1][1] = v[2].y - v[0].y, texToXy.m[1][2] = v[0].y + ty;
+    Matrix3 xyToTex, uvToTex;
+    if (!texToXy.Inverse(xyToTex) || !texToUv.Inverse(uvToTex)) continue;
+    const Matrix3 forward = texToXy * uvToTex;
+    const Matrix3 inverse = texToUv * xyToTex;
+    TriangleEdges edges;
+    double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+    bool finite = true;
+    for (int i = 0; i < 3; ++i) {
+      edges.x[i] = v[i].x + tx;
+      edges.y[i] = v[i].y + ty;
+      finite = finite && std::isfinite(edges.x[i]) && std::isfinite(edges.y[i]);
+      minX = std::min(minX, double(edges.x[i]));
+      maxX = std::max(maxX, double(edges.x[i]));
+      minY = std::min(minY, double(edges.y[i]));
+      maxY = std::max(maxY, double(edges.y[i]));
+    }
+    if (!finite) continue;
+    bool matrixFinite = true;
+    for (int r = 0; r < 3; ++r)
+      for (int c = 0; c < 3; ++c) matrixFinite = matrixFinite && std::isfinite(forward.m[r][c]) && std::isfinite(inverse.m[r][c]);
+    if (!matrixFinite) continue;
+    const RectF box = Intersect(Intersect({std::floor(minX), std::floor(minY), std::ceil(maxX), std::ceil(maxY)},
+                                          ToRectF(clipRect)),
+                                {0, 0, double(width), double(height)});
+    if (box.Empty() || !GetPixels() || (!src->bits && !src->GetPixels())) continue;
+    // Vertex colours multiply the draw colour (the first corner's colour stands for the face).
+    const Color vc(v[0].color, int(v[0].color >> 24));
+    const Color tintColor(color.red * vc.red / 255, color.green * vc.green / 255, color.blue * vc.blue / 255,
+                          color.alpha * vc.alpha / 255);
+    WalkAndSample(src, whole, whole, PixelBox(box), inverse, tintColor, blend, &edges);
+  }
+}
+
+}  // namespace Orva
