@@ -380,15 +380,16 @@ void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRec
   const bool partial = src->hasTransparent || src->hasTranslucent;
   const bool white = IsWhite(color);
   const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
-  // Source position of destination pixel (X, Y): the inverse rotation about the centre, then
-  // offset into the source rectangle. Stepped along each row in 16.16 fixed point.
-  const double baseU = srcRect.x - double(x), baseV = srcRect.y - double(y);
+  // Source position of destination pixel (X, Y): its centre turned back about the rotation
+  // centre, then offset into the source rectangle, where pixel centres lie on whole numbers.
+  // Stepped along each row in 16.16 fixed point.
+  const double baseU = srcRect.x + double(rotCenterX) - 0.5, baseV = srcRect.y + double(rotCenterY) - 0.5;
   const int64_t stepU = int64_t(ca * 65536.0), stepV = int64_t(sa * 65536.0);
   const double margin = 1.0;
   for (int Y = by0; Y < by1; ++Y) {
-    const double ddx = bx0 - cx, ddy = Y - cy;
-    int64_t u = int64_t((cx + ca * ddx - sa * ddy + baseU) * 65536.0);
-    int64_t v = int64_t((cy + sa * ddx + ca * ddy + baseV) * 65536.0);
+    const double ddx = bx0 + 0.5 - cx, ddy = Y + 0.5 - cy;
+    int64_t u = int64_t((ca * ddx - sa * ddy + baseU) * 65536.0);
+    int64_t v = int64_t((sa * ddx + ca * ddy + baseV) * 65536.0);
     uint32_t* dst = bits.get() + size_t(Y) * width;
     for (int X = bx0; X < bx1; ++X, u += stepU, v += stepV) {
       const double su = double(u) / 65536.0, sv = double(v) / 65536.0;
