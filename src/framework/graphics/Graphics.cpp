@@ -62,15 +62,17 @@ void Graphics::FillRect(int x, int y, int w, int h) {
 
 void Graphics::DrawRect(int x, int y, int w, int h) {
   if (color.alpha == 0) return;
-  const Rect outline(TransX(x), TransY(y), w + 1, h + 1);
-  if (outline.width > 0 && outline.height > 0 && outline.Intersection(clipRect) == outline) {
+  const int64_t x0 = x, y0 = y, w0 = w, h0 = h;
+  const Rect outline(TransX(x), TransY(y), SaturateInt(w0 + 1), SaturateInt(h0 + 1));
+  if (outline.width > 0 && outline.height > 0 && outline.Intersection(clipRect) == outline &&
+      int64_t(outline.x) + w0 <= INT32_MAX && int64_t(outline.y) + h0 <= INT32_MAX) {
     destImage->DrawRect(Rect(outline.x, outline.y, w, h), color, drawMode);
     return;
   }
-  FillRect(x, y, w + 1, 1);
-  FillRect(x, y + h, w + 1, 1);
-  FillRect(x, y + 1, 1, h - 1);
-  FillRect(x + w, y + 1, 1, h - 1);
+  FillRect(x, y, SaturateInt(w0 + 1), 1);
+  FillRect(x, SaturateInt(y0 + h0), SaturateInt(w0 + 1), 1);
+  FillRect(x, SaturateInt(y0 + 1), 1, SaturateInt(h0 - 1));
+  FillRect(SaturateInt(x0 + w0), SaturateInt(y0 + 1), 1, SaturateInt(h0 - 1));
 }
 
 void Graphics::ClearRect(int x, int y, int w, int h) {
@@ -132,16 +134,18 @@ void Graphics::DrawImage(Image* image, int x, int y, const Rect& srcRect) {
   if (int64_t(srcRect.x) + srcRect.width > image->width || int64_t(srcRect.y) + srcRect.height > image->height)
     return;
   if (scaleX != 1 || scaleY != 1) {
-    const Rect dest(int(std::floor((float(TransX(x)) - scaleOriginX) * scaleX) + scaleOriginX),
-                    int(std::floor((float(TransY(y)) - scaleOriginY) * scaleY) + scaleOriginY),
-                    int(std::ceil(float(srcRect.width) * scaleX)), int(std::ceil(float(srcRect.height) * scaleY)));
+    const Rect dest(TruncToInt(std::floor((double(TransX(x)) - scaleOriginX) * scaleX) + scaleOriginX),
+                    TruncToInt(std::floor((double(TransY(y)) - scaleOriginY) * scaleY) + scaleOriginY),
+                    TruncToInt(std::ceil(double(srcRect.width) * scaleX)),
+                    TruncToInt(std::ceil(double(srcRect.height) * scaleY)));
     destImage->BlitStretched(image, dest, srcRect, clipRect, ImageColor(), drawMode, fastStretch);
     return;
   }
   const Rect dest(TransX(x), TransY(y), srcRect.width, srcRect.height);
   const Rect clipped = dest.Intersection(clipRect);
   if (clipped.width <= 0 || clipped.height <= 0) return;
-  const Rect src(srcRect.x + (clipped.x - dest.x), srcRect.y + (clipped.y - dest.y), clipped.width, clipped.height);
+  const Rect src(SaturateInt(int64_t(srcRect.x) + (int64_t(clipped.x) - dest.x)),
+                 SaturateInt(int64_t(srcRect.y) + (int64_t(clipped.y) - dest.y)), clipped.width, clipped.height);
   destImage->Blit(image, clipped.x, clipped.y, src, ImageColor(), drawMode);
 }
 
@@ -172,8 +176,8 @@ void Graphics::DrawImageMirrored(Image* image, int x, int y, const Rect& srcRect
   const Rect clipped = dest.Intersection(clipRect);
   if (clipped.width <= 0 || clipped.height <= 0) return;
   // The picture is flipped, so clipping the left of the destination cuts the right of the source.
-  const Rect src(srcRect.x + srcRect.width - (clipped.x - dest.x) - clipped.width, srcRect.y + (clipped.y - dest.y),
-                 clipped.width, clipped.height);
+  const Rect src(SaturateInt(int64_t(srcRect.x) + srcRect.width - (int64_t(clipped.x) - dest.x) - clipped.width),
+                 SaturateInt(int64_t(srcRect.y) + (int64_t(clipped.y) - dest.y)), clipped.width, clipped.height);
   destImage->BlitMirrored(image, clipped.x, clipped.y, src, ImageColor(), drawMode);
 }
 
@@ -186,8 +190,8 @@ void Graphics::DrawImageMirrored(Image* image, const Rect& destRect, const Rect&
   Rect dest(TransX(destRect.x), TransY(destRect.y), destRect.width, destRect.height);
   // A mirroring transform with a vertical scale yields a negative width: the same area, normalised.
   if (dest.width < 0) {
-    dest.x += dest.width;
-    dest.width = -dest.width;
+    dest.x = SaturateInt(int64_t(dest.x) + dest.width);
+    dest.width = SaturateInt(-int64_t(dest.width));
   }
   destImage->BlitStretchedMirrored(image, dest, srcRect, clipRect, ImageColor(), drawMode, fastStretch);
 }
@@ -231,14 +235,16 @@ void Graphics::DrawByTransform(Image* image, Transform& t, float x, float y, boo
     if (subpixel)
       DrawImageRotatedSubpixel(image, px, py, t.rot, cx, cy, &src);
     else
-      DrawImageRotated(image, int(px), int(py), t.rot, int(cx), int(cy), &src);
+      DrawImageRotated(image, TruncToInt(px), TruncToInt(py), t.rot, TruncToInt(cx), TruncToInt(cy), &src);
   } else if (t.scaled) {
     if (t.scaleX == -1 && t.scaleY == 1) {
-      DrawImageMirrored(image, int(x + t.preTransX + t.postTransX - w2 + 0.5f),
-                        int(y + t.preTransY + t.postTransY - h2 + 0.5f), src);
+      DrawImageMirrored(image, TruncToInt(x + t.preTransX + t.postTransX - w2 + 0.5f),
+                        TruncToInt(y + t.preTransY + t.postTransY - h2 + 0.5f), src);
     } else {
       const float sw = w2 * t.scaleX, sh = h2 * t.scaleY;
-      DrawImageMirrored(image, Rect(int(x + t.postTransX - sw), int(y + t.postTransY - sh), int(2 * sw), int(2 * sh)),
+      DrawImageMirrored(image,
+                        Rect(TruncToInt(x + t.postTransX - sw), TruncToInt(y + t.postTransY - sh),
+                             TruncToInt(2.0 * sw), TruncToInt(2.0 * sh)),
                         src, t.scaleX == -1);
     }
   } else {
@@ -246,7 +252,7 @@ void Graphics::DrawByTransform(Image* image, Transform& t, float x, float y, boo
     if (subpixel)
       DrawImageSubpixel(image, px, py, src);
     else
-      DrawImage(image, int(px), int(py), src);
+      DrawImage(image, TruncToInt(px), TruncToInt(py), src);
   }
 }
 
@@ -267,46 +273,58 @@ void Graphics::DrawImageNineSlice(const Rect& destRect, Image* image) {
 
 void Graphics::DrawImageNineSlice(const Rect& srcRect, const Rect& destRect, Image* image) {
   if (!image || srcRect.width <= 0 || srcRect.height <= 0) return;
-  const int cw = srcRect.width / 3, ch = srcRect.height / 3;
-  const int mw = srcRect.width - 2 * cw, mh = srcRect.height - 2 * ch;
-  const int sx = srcRect.x, sy = srcRect.y;
-  const int dx = destRect.x, dy = destRect.y, dw = destRect.width, dh = destRect.height;
-  const int srcRight = sx + srcRect.width - cw, srcBottom = sy + srcRect.height - ch;
+  const int64_t cw = srcRect.width / 3, ch = srcRect.height / 3;
+  const int64_t mw = srcRect.width - 2 * cw, mh = srcRect.height - 2 * ch;
+  const int64_t sx = srcRect.x, sy = srcRect.y;
+  const int64_t dx = destRect.x, dy = destRect.y, dw = destRect.width, dh = destRect.height;
+  const int64_t srcRight = sx + srcRect.width - cw, srcBottom = sy + srcRect.height - ch;
+  // Sums of caller-given extents are taken in 64 bits and saturated into pixel coordinates.
+  const auto at = [](int64_t v) { return SaturateInt(v); };
+  const auto piece = [&](int64_t x, int64_t y, int64_t w, int64_t h) { return Rect(at(x), at(y), at(w), at(h)); };
 
-  DrawImage(image, dx, dy, Rect(sx, sy, cw, ch));
-  DrawImage(image, dx + dw - cw, dy, Rect(srcRight, sy, cw, ch));
-  DrawImage(image, dx, dy + dh - ch, Rect(sx, srcBottom, cw, ch));
-  DrawImage(image, dx + dw - cw, dy + dh - ch, Rect(srcRight, srcBottom, cw, ch));
+  DrawImage(image, at(dx), at(dy), piece(sx, sy, cw, ch));
+  DrawImage(image, at(dx + dw - cw), at(dy), piece(srcRight, sy, cw, ch));
+  DrawImage(image, at(dx), at(dy + dh - ch), piece(sx, srcBottom, cw, ch));
+  DrawImage(image, at(dx + dw - cw), at(dy + dh - ch), piece(srcRight, srcBottom, cw, ch));
 
-  // Tile counts come from extents that the caller may make huge; the clip bounds the real work.
-  const auto tiles = [](int extent, int step) {
-    if (extent <= 0 || step <= 0) return 0;
-    return int((int64_t(extent) + step - 1) / step);
+  // Only the tiles that meet the clip are drawn, so a huge destination costs no more than the clip.
+  const auto visibleTiles = [](int64_t start, int64_t extent, int64_t step, int64_t clipFrom, int64_t clipTo) {
+    std::pair<int64_t, int64_t> range{0, 0};
+    if (extent <= 0 || step <= 0 || clipTo <= clipFrom) return range;
+    const int64_t count = (extent + step - 1) / step;
+    range.first = std::clamp<int64_t>((clipFrom - start) / step, 0, count);
+    range.second = std::clamp<int64_t>((clipTo - start + step - 1) / step, range.first, count);
+    return range;
   };
-  const int across = std::min(tiles(dw - 2 * cw, mw), 1 << 16);
-  const int down = std::min(tiles(dh - 2 * ch, mh), 1 << 16);
   {
     Graphics edges(*this);
-    edges.IntersectClip(dx + cw, dy, dw - 2 * cw, dh);
-    for (int i = 0; i < across && !edges.clipRect.IsEmpty(); ++i) {
-      edges.DrawImage(image, dx + cw + i * mw, dy, Rect(sx + cw, sy, mw, ch));
-      edges.DrawImage(image, dx + cw + i * mw, dy + dh - ch, Rect(sx + cw, srcBottom, mw, ch));
+    edges.IntersectClip(at(dx + cw), at(dy), at(dw - 2 * cw), at(dh));
+    const Rect& c = edges.clipRect;
+    const auto [from, to] = visibleTiles(int64_t(TransX(at(dx + cw))), dw - 2 * cw, mw, c.x, int64_t(c.x) + c.width);
+    for (int64_t i = from; i < to && !c.IsEmpty(); ++i) {
+      edges.DrawImage(image, at(dx + cw + i * mw), at(dy), piece(sx + cw, sy, mw, ch));
+      edges.DrawImage(image, at(dx + cw + i * mw), at(dy + dh - ch), piece(sx + cw, srcBottom, mw, ch));
     }
   }
   {
     Graphics edges(*this);
-    edges.IntersectClip(dx, dy + ch, dw, dh - 2 * ch);
-    for (int j = 0; j < down && !edges.clipRect.IsEmpty(); ++j) {
-      edges.DrawImage(image, dx, dy + ch + j * mh, Rect(sx, sy + ch, cw, mh));
-      edges.DrawImage(image, dx + dw - cw, dy + ch + j * mh, Rect(srcRight, sy + ch, cw, mh));
+    edges.IntersectClip(at(dx), at(dy + ch), at(dw), at(dh - 2 * ch));
+    const Rect& c = edges.clipRect;
+    const auto [from, to] = visibleTiles(int64_t(TransY(at(dy + ch))), dh - 2 * ch, mh, c.y, int64_t(c.y) + c.height);
+    for (int64_t j = from; j < to && !c.IsEmpty(); ++j) {
+      edges.DrawImage(image, at(dx), at(dy + ch + j * mh), piece(sx, sy + ch, cw, mh));
+      edges.DrawImage(image, at(dx + dw - cw), at(dy + ch + j * mh), piece(srcRight, sy + ch, cw, mh));
     }
   }
   Graphics centre(*this);
-  centre.IntersectClip(dx + cw, dy + ch, dw - 2 * cw, dh - 2 * ch);
-  if (centre.clipRect.IsEmpty()) return;
-  for (int j = 0; j < down; ++j)
-    for (int i = 0; i < across; ++i)
-      centre.DrawImage(image, dx + cw + i * mw, dy + ch + j * mh, Rect(sx + cw, sy + ch, mw, mh));
+  centre.IntersectClip(at(dx + cw), at(dy + ch), at(dw - 2 * cw), at(dh - 2 * ch));
+  const Rect& c = centre.clipRect;
+  if (c.IsEmpty()) return;
+  const auto [left, right] = visibleTiles(int64_t(TransX(at(dx + cw))), dw - 2 * cw, mw, c.x, int64_t(c.x) + c.width);
+  const auto [top, bottom] = visibleTiles(int64_t(TransY(at(dy + ch))), dh - 2 * ch, mh, c.y, int64_t(c.y) + c.height);
+  for (int64_t j = top; j < bottom; ++j)
+    for (int64_t i = left; i < right; ++i)
+      centre.DrawImage(image, at(dx + cw + i * mw), at(dy + ch + j * mh), piece(sx + cw, sy + ch, mw, mh));
 }
 
 namespace {
@@ -326,7 +344,8 @@ int Graphics::WriteString(const std::string& text, int x, int y, int width, int 
   if (!font) return 0;
   if (drawIt && (justification == JUSTIFY_CENTER || justification == JUSTIFY_RIGHT)) {
     const int measured = WriteString(text, x, y, width, JUSTIFY_LEFT, false, offset, length, oldColor);
-    x += justification == JUSTIFY_CENTER ? (width - measured) / 2 : width - measured;
+    const int64_t room = int64_t(width) - measured;
+    x = SaturateInt(int64_t(x) + (justification == JUSTIFY_CENTER ? room / 2 : room));
   }
   const int size = int(text.size());
   const int begin = std::clamp(offset, 0, size);
@@ -355,14 +374,14 @@ int Graphics::WriteString(const std::string& text, int x, int y, int width, int 
       for (int k = 1; k <= 6; ++k) code = code * 16 + uint32_t(HexDigit(text[size_t(i + k)]));
     }
     if (drawIt) {
-      if (!segment.empty()) font->DrawString(this, x + widthSoFar, y, segment, color, clipRect);
+      if (!segment.empty()) font->DrawString(this, SaturateInt(int64_t(x) + widthSoFar), y, segment, color, clipRect);
       color = Color(int((code >> 16) & 0xFF), int((code >> 8) & 0xFF), int(code & 0xFF), color.alpha);
     }
     widthSoFar += font->StringWidth(segment);
     segment.clear();
     i += 7;  // the caret, six digits and the closing character
   }
-  if (drawIt && !segment.empty()) font->DrawString(this, x + widthSoFar, y, segment, color, clipRect);
+  if (drawIt && !segment.empty()) font->DrawString(this, SaturateInt(int64_t(x) + widthSoFar), y, segment, color, clipRect);
   return widthSoFar + font->StringWidth(segment);
 }
 
@@ -381,10 +400,10 @@ int Graphics::WriteWrapped(const Rect& rect, const std::string& text, int lineSp
   bool newlineBreak = false;
   const auto writeLine = [&](int from, int to, bool clipTest) {
     if (clipTest) {
-      const int baseline = int(float(rect.y + yOffset) + transY);
+      const int baseline = TruncToInt(double(rect.y) + yOffset + transY);
       if (baseline < clipRect.y || baseline >= clipRect.y + clipRect.height + lineSpacing) return;
     }
-    WriteString(text, rect.x, rect.y + yOffset, rect.width, justification, true, from, to - from, oldColor);
+    WriteString(text, rect.x, SaturateInt(int64_t(rect.y) + yOffset), rect.width, justification, true, from, to - from, oldColor);
   };
   while (i < n) {
     const char ch = text[size_t(i)];
@@ -439,7 +458,7 @@ int Graphics::WriteWrapped(const Rect& rect, const std::string& text, int lineSp
 void Graphics::DrawStringWrapped(const std::string& text, int x, int y, int wrapWidth, int lineSpacing,
                                  int justification) {
   if (!font) return;
-  WriteWrapped(Rect(x, y + font->GetAscentPadding() - font->GetAscent(), wrapWidth, 0), text, lineSpacing,
+  WriteWrapped(Rect(x, SaturateInt(int64_t(y) + font->GetAscentPadding() - font->GetAscent()), wrapWidth, 0), text, lineSpacing,
                justification);
 }
 

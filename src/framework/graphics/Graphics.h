@@ -115,8 +115,8 @@ class Graphics : public GraphicsState {
  private:
   static Rect WholeImage(Image* image) { return image ? Rect(0, 0, image->width, image->height) : Rect(); }
   Color ImageColor() const { return tintImages ? color : Color::White; }
-  int TransX(int x) const { return int(float(x) + transX); }
-  int TransY(int y) const { return int(float(y) + transY); }
+  int TransX(int x) const { return TruncToInt(float(x) + transX); }
+  int TransY(int y) const { return TruncToInt(float(y) + transY); }
   void DrawByTransform(Image* image, Transform& transform, float x, float y, bool subpixel);
 
   std::vector<GraphicsState> stateStack_;

@@ -256,12 +256,12 @@ void MemoryImage::FillSpansCovered(const Span* spans, int count, const Color& co
   for (int i = 0; i < count; ++i) {
     const Span& s = spans[i];
     if (s.y < 0 || s.y >= height) continue;
-    const int cy = s.y - coverY;
+    const int64_t cy = int64_t(s.y) - coverY;
     if (cy < 0 || cy >= coverHeight) continue;
     const int x0 = std::max(0, s.x);
     const int x1 = int(std::min<int64_t>(width, int64_t(s.x) + s.width));
     for (int x = x0; x < x1; ++x) {
-      const int cx = x - coverX;
+      const int64_t cx = int64_t(x) - coverX;
       if (cx < 0 || cx >= coverWidth) continue;
       const uint32_t g = (argb >> 24) * (uint32_t(coverage[size_t(cy) * coverWidth + cx]) + 1);
       if (g < 256) continue;
@@ -278,8 +278,8 @@ void MemoryImage::Blit(Image* image, int x, int y, const Rect& srcRect, const Co
   src->drawn = true;
   // Graphics has clipped already; clipping again here keeps any direct caller inside both images.
   Rect s = srcRect.Intersection(Rect(0, 0, src->width, src->height));
-  int dx = int(std::clamp<int64_t>(int64_t(x) + (s.x - srcRect.x), INT32_MIN, INT32_MAX));
-  int dy = int(std::clamp<int64_t>(int64_t(y) + (s.y - srcRect.y), INT32_MIN, INT32_MAX));
+  const int dx = SaturateInt(int64_t(x) + (int64_t(s.x) - srcRect.x));
+  const int dy = SaturateInt(int64_t(y) + (int64_t(s.y) - srcRect.y));
   const Rect d = Rect(dx, dy, s.width, s.height).Intersection(Rect(0, 0, width, height));
   if (d.IsEmpty()) return;
   s.x += d.x - dx;
@@ -388,8 +388,11 @@ void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRec
   const double margin = 1.0;
   for (int Y = by0; Y < by1; ++Y) {
     const double ddx = bx0 + 0.5 - cx, ddy = Y + 0.5 - cy;
-    int64_t u = int64_t((ca * ddx - sa * ddy + baseU) * 65536.0);
-    int64_t v = int64_t((sa * ddx + ca * ddy + baseV) * 65536.0);
+    const double u0 = ca * ddx - sa * ddy + baseU, v0 = sa * ddx + ca * ddy + baseV;
+    // Positions this far away sample nothing (and would not fit the fixed-point form).
+    if (!(std::fabs(u0) < 1e9 && std::fabs(v0) < 1e9)) continue;
+    int64_t u = int64_t(u0 * 65536.0);
+    int64_t v = int64_t(v0 * 65536.0);
     uint32_t* dst = bits.get() + size_t(Y) * width;
     for (int X = bx0; X < bx1; ++X, u += stepU, v += stepV) {
       const double su = double(u) / 65536.0, sv = double(v) / 65536.0;

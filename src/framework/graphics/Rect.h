@@ -1,8 +1,19 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace Orva {
+
+// Pixel coordinates come from sums that hostile input can push past the int range. These
+// conversions saturate instead of overflowing; NaN becomes 0.
+inline int SaturateInt(int64_t v) { return v < INT32_MIN ? INT32_MIN : v > INT32_MAX ? INT32_MAX : int(v); }
+inline int TruncToInt(double v) {
+  if (std::isnan(v)) return 0;
+  if (v <= double(INT32_MIN)) return INT32_MIN;
+  if (v >= double(INT32_MAX)) return INT32_MAX;
+  return int(v);
+}
 
 struct Point {
   int x = 0;
