@@ -123,6 +123,19 @@ TestCard::TestCard(ImageHost* host)
       arrow_(MakeArrow(host)),
       backdrop_(MakeBackdrop(host)) {}
 
+// A caption in the panel's bottom-right corner, on a dark plate; colour codes pick out words.
+void TestCard::Label(Graphics& g, const Rect& panel, const std::string& text) {
+  g.PushState();
+  g.SetFont(&font_);
+  const int width = g.WriteString(text, 0, 0, -1, JUSTIFY_LEFT, false);
+  const int right = panel.x + panel.width - 4, baseline = panel.y + panel.height - 4;
+  g.SetColor(Color(0, 0, 0, 150));
+  g.FillRect(right - width - 3, baseline - 9, width + 5, 12);
+  g.SetColor(Color(230, 230, 240));
+  g.WriteString(text, right - width, baseline);
+  g.PopState();
+}
+
 void TestCard::Draw(Graphics& g, int t) {
   const double phase = t / 100.0;  // seconds of the fixed clock
 
@@ -201,7 +214,7 @@ void TestCard::Draw(Graphics& g, int t) {
   spin.Rotate(float(phase * 1.3));
   spin.Translate(0, 0);
   g.SetBilinear(true);
-  g.DrawImageByTransformSubpixel(orb_.get(), spin, 390.0f, 290.0f);
+  g.DrawImageByTransformSubpixel(orb_.get(), spin, 390.0f, 272.0f);
   g.SetBilinear(false);
   Transform mirror;
   mirror.Scale(-1, 1);
@@ -242,6 +255,15 @@ void TestCard::Draw(Graphics& g, int t) {
   for (int i = 0; i < 6; ++i) g.DrawImage(spark_.get(), gx + i * 6, 50 + int(20 * std::sin(phase * 4 + i)));
   g.SetDrawMode(DRAWMODE_NORMAL);
   g.PopState();
+
+  Label(g, panels[0], "FILLS ^80ff80^ALPHA^oldclr^ OUTLINE");
+  Label(g, panels[1], "LINES + ^ffd060^SMOOTH");
+  Label(g, panels[2], "NORMAL ^ffa040^ADD^oldclr^ ^ff6060^TINT");
+  Label(g, panels[3], "STRETCH ^a0c0ff^FAST/SMOOTH");
+  Label(g, panels[4], "MIRROR ROTATE");
+  Label(g, panels[5], "CELS NINE-SLICE");
+  Label(g, panels[6], "CLIP");
+  Label(g, panels[7], "TICK " + std::to_string(t));
 }
 
 }  // namespace Orva

@@ -4,6 +4,7 @@
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "demo/PixelFont.h"
 
 namespace Orva {
 
@@ -23,6 +24,9 @@ class TestCard {
   std::unique_ptr<MemoryImage> frame_;     // 24 x 24 nine-slice frame
   std::unique_ptr<MemoryImage> arrow_;     // 40 x 24 arrow, to show mirroring and rotation
   std::unique_ptr<MemoryImage> backdrop_;  // 64 x 48 opaque gradient for stretching
+  PixelFont font_;
+
+  void Label(Graphics& g, const Rect& panel, const std::string& text);
 };
 
 }  // namespace Orva
