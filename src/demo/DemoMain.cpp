@@ -1,6 +1,7 @@
 // The drawing test card, in a window at the framework's fixed update rate, or written as a PNG.
 //
-//   testcard                     opens the window; Escape or closing it ends
+//   testcard                     opens the window; Alt+Enter toggles full screen; Escape or
+//                                closing the window ends
 //   testcard --headless [--out card.png] [--tick N]
 //                                draws the card at update N (default 150) without a display
 #include <cstdio>
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
   }
 
   system->ShowWindow(window, true);
+  WindowHandle current = window;
+  bool windowed = true;
   int updates = 0;
   uint32_t last = system->GetTickCount();
   uint32_t pending = 0;
@@ -94,6 +97,18 @@ int main(int argc, char** argv) {
     WindowMessage msg;
     while (system->PollMessage(msg)) {
       if (msg.message == MSG_CLOSE || (msg.message == MSG_KEYDOWN && msg.wParam == KEYCODE_ESCAPE)) running = false;
+      // Alt+Enter switches between the window and desktop full screen by making the window anew.
+      if (msg.message == MSG_SYSKEYDOWN && msg.wParam == KEYCODE_RETURN) {
+        windowed = !windowed;
+        spec.windowed = windowed;
+        system->DestroyWindow(current);
+        current = system->CreateMainWindow(spec);
+        if (!current || display.Init(current, windowed, spec.width, spec.height) != DDInterface::RESULT_OK) {
+          std::fprintf(stderr, "testcard: could not switch the screen mode\n");
+          return 1;
+        }
+        system->ShowWindow(current, true);
+      }
     }
     const uint32_t now = system->GetTickCount();
     pending = std::min<uint32_t>(pending + (now - last), kMaxCatchUpMs);
@@ -112,6 +127,6 @@ int main(int argc, char** argv) {
       system->Sleep(kFrameTimeMs - pending);
     }
   }
-  system->DestroyWindow(window);
+  system->DestroyWindow(current);
   return 0;
 }
