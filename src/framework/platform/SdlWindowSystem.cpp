@@ -1,7 +1,571 @@
 #include "framework/platform/SdlWindowSystem.h"
 
+#include <SDL.h>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "framework/platform/KeyCodes.h"
+
 namespace Orva {
 
-std::unique_ptr<WindowSystem> CreateSdlWindowSystem() { return nullptr; }
+namespace {
+
+constexpr uint32_t kSdlServices = SDL_INIT_VIDEO | SDL_INIT_EVENTS;
+
+void ReportSdlError(const char* what) { std::fprintf(stderr, "SDL: %s: %s\n", what, SDL_GetError()); }
+
+// SDL is shut down only when nothing else in the process still has a part of it running.
+void QuitSdlIfUnused() {
+  if (SDL_WasInit(0) == 0) SDL_Quit();
+}
+
+SDL_SystemCursor SystemCursorFor(StandardCursor cursor) {
+  switch (cursor) {
+    case StandardCursor::Hand: return SDL_SYSTEM_CURSOR_HAND;
+    case StandardCursor::TextBeam: return SDL_SYSTEM_CURSOR_IBEAM;
+    case StandardCursor::NoEntry: return SDL_SYSTEM_CURSOR_NO;
+    case StandardCursor::Move: return SDL_SYSTEM_CURSOR_SIZEALL;
+    case StandardCursor::SizeNeSw: return SDL_SYSTEM_CURSOR_SIZENESW;
+    case StandardCursor::SizeNS: return SDL_SYSTEM_CURSOR_SIZENS;
+    case StandardCursor::SizeNwSe: return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case StandardCursor::SizeWE: return SDL_SYSTEM_CURSOR_SIZEWE;
+    case StandardCursor::Busy: return SDL_SYSTEM_CURSOR_WAIT;
+    default: return SDL_SYSTEM_CURSOR_ARROW;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<WindowSystem> CreateSdlWindowSystem() { return SdlWindowSystem::Create(); }
+
+std::unique_ptr<SdlWindowSystem> SdlWindowSystem::Create() {
+  // Closing the window is one MSG_CLOSE; SDL would otherwise follow it with SDL_QUIT too, and
+  // a game that asked "really quit?" and heard "no" would be asked to close again.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  if (SDL_InitSubSystem(kSdlServices) != 0) {
+    ReportSdlError("no display could be opened");
+    QuitSdlIfUnused();
+    return nullptr;
+  }
+  return std::unique_ptr<SdlWindowSystem>(new SdlWindowSystem());
+}
+
+SdlWindowSystem::SdlWindowSystem() : start_(std::chrono::steady_clock::now()) {}
+
+SdlWindowSystem::~SdlWindowSystem() {
+  DestroyWindow(window_);
+  for (auto& [handle, cursor] : colorCursors_) SDL_FreeCursor(cursor);
+  for (SDL_Cursor* cursor : systemCursors_) {
+    if (cursor) SDL_FreeCursor(cursor);
+  }
+  SDL_QuitSubSystem(kSdlServices);
+  QuitSdlIfUnused();
+}
+
+uint32_t SdlWindowSystem::GetTickCount() {
+  const auto elapsed = std::chrono::steady_clock::now() - start_;
+  return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+}
+
+void SdlWindowSystem::Sleep(uint32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+WindowHandle SdlWindowSystem::CreateMainWindow(const WindowSpec& request) {
+  // One main window at a time: a new one replaces the old.
+  DestroyWindow(window_);
+  const int width = std::max(1, request.width), height = std::max(1, request.height);
+  uint32_t flags = SDL_WINDOW_HIDDEN;
+  if (request.resizable) flags |= SDL_WINDOW_RESIZABLE;
+  if (!request.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  const int x = request.x == -1 ? int(SDL_WINDOWPOS_CENTERED) : request.x;
+  const int y = request.y == -1 ? int(SDL_WINDOWPOS_CENTERED) : request.y;
+  sdlWindow_ = SDL_CreateWindow(Latin1ToUtf8(request.title).c_str(), x, y, width, height, flags);
+  if (!sdlWindow_) {
+    ReportSdlError("the window could not be created");
+    return 0;
+  }
+  sdlWindowId_ = SDL_GetWindowID(sdlWindow_);
+  logicalWidth_ = width;
+  logicalHeight_ = height;
+  if (!CreateRenderer()) {
+    DestroyRenderer();
+    SDL_DestroyWindow(sdlWindow_);
+    sdlWindow_ = nullptr;
+    sdlWindowId_ = 0;
+    return 0;
+  }
+  window_ = nextHandle_++;
+  if (nextHandle_ == 0) nextHandle_ = 1;
+  keyMods_ = uint16_t(SDL_GetModState());
+  buttons_ = SDL_GetMouseState(nullptr, nullptr);
+  SDL_StartTextInput();
+  return window_;
+}
+
+bool SdlWindowSystem::CreateRenderer() {
+  if (const char* driver = std::getenv("ORVA_RENDER_DRIVER"); driver && *driver) {
+    SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, driver, SDL_HINT_OVERRIDE);
+  }
+  // No vsync: the game paces itself, and Present must not wait for the screen.
+  renderer_ = SDL_CreateRenderer(sdlWindow_, -1, 0);
+  if (!renderer_) {
+    ReportSdlError("no renderer for the window");
+    return false;
+  }
+  if (SDL_RenderSetLogicalSize(renderer_, logicalWidth_, logicalHeight_) != 0) {
+    ReportSdlError("the window cannot be scaled");
+    return false;
+  }
+  integerScale_ = false;
+  UpdateScaling();
+  return CreateFrameTexture(logicalWidth_, logicalHeight_);
+}
+
+void SdlWindowSystem::DestroyRenderer() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  textureWidth_ = textureHeight_ = 0;
+  textureStale_ = true;
+}
+
+bool SdlWindowSystem::CreateFrameTexture(int width, int height) {
+  if (texture_) SDL_DestroyTexture(texture_);
+  textureWidth_ = textureHeight_ = 0;
+  textureStale_ = true;
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+  if (!texture_) {
+    ReportSdlError("no texture for the frame");
+    return false;
+  }
+  // The back buffer's alpha is not transparency: the frame is copied as it is, never blended.
+  SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+  SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+  textureWidth_ = width;
+  textureHeight_ = height;
+  return true;
+}
+
+void SdlWindowSystem::UpdateScaling() {
+  // Whole multiples keep pixels square and sharp, but SDL rounds a window smaller than the frame
+  // down to a scale of one and crops the picture; there plain scaling shows all of it.
+  int outputWidth = 0, outputHeight = 0;
+  if (!renderer_ || SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight) != 0) return;
+  const bool whole = outputWidth >= logicalWidth_ && outputHeight >= logicalHeight_;
+  if (whole == integerScale_) return;
+  SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
+  integerScale_ = whole;
+}
+
+bool SdlWindowSystem::DrawFrame() {
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  return SDL_RenderClear(renderer_) == 0 && SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) == 0;
+}
+
+void SdlWindowSystem::RedrawLastFrame() {
+  if (!renderer_ || !texture_ || textureStale_ || rendererLost_) return;
+  UpdateScaling();
+  if (DrawFrame()) SDL_RenderPresent(renderer_);
+}
+
+void SdlWindowSystem::DestroyWindow(WindowHandle window) {
+  if (!IsOurs(window)) return;
+  SDL_CaptureMouse(SDL_FALSE);
+  captured_ = false;
+  DestroyRenderer();
+  SDL_DestroyWindow(sdlWindow_);
+  sdlWindow_ = nullptr;
+  sdlWindowId_ = 0;
+  rendererLost_ = false;
+  timers_.Clear();
+  std::erase_if(pending_, [window](const WindowMessage& msg) { return msg.window == window; });
+  window_ = 0;
+}
+
+void SdlWindowSystem::ShowWindow(WindowHandle window, bool show) {
+  if (!IsOurs(window)) return;
+  if (show) {
+    SDL_ShowWindow(sdlWindow_);
+  } else {
+    SDL_HideWindow(sdlWindow_);
+  }
+}
+
+void SdlWindowSystem::SetWindowTitle(WindowHandle window, const std::string& title) {
+  if (IsOurs(window)) SDL_SetWindowTitle(sdlWindow_, Latin1ToUtf8(title).c_str());
+}
+
+bool SdlWindowSystem::IsMinimized(WindowHandle window) {
+  return IsOurs(window) && (SDL_GetWindowFlags(sdlWindow_) & SDL_WINDOW_MINIMIZED);
+}
+
+bool SdlWindowSystem::IsWindowActive(WindowHandle window) {
+  return IsOurs(window) && (SDL_GetWindowFlags(sdlWindow_) & SDL_WINDOW_INPUT_FOCUS);
+}
+
+namespace {
+int DisplayOf(SDL_Window* window) {
+  const int index = window ? SDL_GetWindowDisplayIndex(window) : 0;
+  return index < 0 ? 0 : index;
+}
+}  // namespace
+
+ScreenArea SdlWindowSystem::GetDesktopWorkArea() {
+  SDL_Rect area;
+  if (SDL_GetDisplayUsableBounds(DisplayOf(sdlWindow_), &area) != 0) return GetDesktopSize();
+  return {area.x, area.y, area.w, area.h};
+}
+
+ScreenArea SdlWindowSystem::GetDesktopSize() {
+  const int display = DisplayOf(sdlWindow_);
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {};
+  SDL_Rect bounds{0, 0, 0, 0};
+  SDL_GetDisplayBounds(display, &bounds);
+  return {bounds.x, bounds.y, mode.w, mode.h};
+}
+
+ScreenArea SdlWindowSystem::GetWindowArea(WindowHandle window) {
+  if (!IsOurs(window)) return {};
+  int x = 0, y = 0, width = 0, height = 0, top = 0, left = 0;
+  SDL_GetWindowPosition(sdlWindow_, &x, &y);
+  SDL_GetWindowSize(sdlWindow_, &width, &height);
+  // Without a window manager there are no borders, and SDL says so by failing.
+  if (SDL_GetWindowBordersSize(sdlWindow_, &top, &left, nullptr, nullptr) != 0) top = left = 0;
+  return {x - left, y - top, width, height};
+}
+
+void SdlWindowSystem::Queue(uint32_t message, uint64_t wParam, int64_t lParam) {
+  pending_.push_back({window_, message, wParam, lParam});
+}
+
+bool SdlWindowSystem::PollMessage(WindowMessage& out) {
+  // One SDL event can make several messages (a key and its character, a string of text), so
+  // translated messages wait in a queue; SDL_PollEvent never blocks.
+  SDL_Event event;
+  while (pending_.empty() && SDL_PollEvent(&event)) Translate(event);
+  if (!pending_.empty()) {
+    out = pending_.front();
+    pending_.pop_front();
+    return true;
+  }
+  uint32_t id = 0;
+  if (window_ && timers_.TakeDue(GetTickCount(), id)) {
+    out = {window_, MSG_TIMER, id, 0};
+    return true;
+  }
+  return false;
+}
+
+void SdlWindowSystem::Translate(const SDL_Event& event) {
+  // Events of a window that is gone (or never was ours) are dropped; SDL marks events pushed
+  // without a window with id 0.
+  const auto forUs = [this](uint32_t windowId) { return sdlWindow_ && (windowId == sdlWindowId_ || windowId == 0); };
+  switch (event.type) {
+    case SDL_QUIT:
+      Queue(MSG_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT:
+      if (forUs(event.window.windowID)) TranslateWindowEvent(event);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      if (!forUs(event.key.windowID)) break;
+      const bool down = event.type == SDL_KEYDOWN;
+      const uint16_t mods = event.key.keysym.mod;
+      keyMods_ = mods;
+      const int key = VirtualKeyFromSdl(event.key.keysym.sym, event.key.keysym.scancode, (mods & KMOD_NUM) != 0);
+      if (key == KEYCODE_UNKNOWN) break;
+      Queue(KeyMessageId(down, key, mods), uint64_t(key), KeyLParam(down, event.key.repeat != 0));
+      // Ctrl with these keys types other control codes, or none; they are left out.
+      if (const uint8_t control = ControlCharForKey(key); down && control && !(mods & KMOD_CTRL)) {
+        Queue(CharMessageId(mods), control, 1);
+      }
+      break;
+    }
+    case SDL_TEXTINPUT: {
+      if (!forUs(event.text.windowID)) break;
+      // The text is a fixed-size array; a missing terminator must not send the reading past it.
+      const size_t length = strnlen(event.text.text, sizeof(event.text.text));
+      for (const char ch : Utf8ToLatin1(std::string_view(event.text.text, length), 0)) {
+        Queue(CharMessageId(keyMods_), uint8_t(ch), 1);
+      }
+      break;
+    }
+    case SDL_MOUSEMOTION:
+      if (!forUs(event.motion.windowID)) break;
+      mouseX_ = event.motion.x;
+      mouseY_ = event.motion.y;
+      buttons_ = event.motion.state;
+      Queue(MSG_MOUSEMOVE, MouseKeyBits(buttons_, keyMods_), MakeLParam(mouseX_, mouseY_));
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      if (!forUs(event.button.windowID)) break;
+      const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+      const uint8_t button = event.button.button;
+      mouseX_ = event.button.x;
+      mouseY_ = event.button.y;
+      // The button bits tell the state after the change, as the classic messages do.
+      if (button >= 1 && button <= 32) {
+        const uint32_t bit = SDL_BUTTON(uint32_t(button));
+        buttons_ = down ? (buttons_ | bit) : (buttons_ & ~bit);
+      }
+      const uint32_t message = MouseButtonMessageId(button, down, event.button.clicks);
+      if (message) Queue(message, MouseKeyBits(buttons_, keyMods_), MakeLParam(mouseX_, mouseY_));
+      break;
+    }
+    case SDL_MOUSEWHEEL:
+      if (!forUs(event.wheel.windowID) || event.wheel.y == 0) break;
+      // The wheel event has no position in the frame's space; the last one seen stands in.
+      Queue(MSG_MOUSEWHEEL,
+            MouseWheelWParam(event.wheel.y, event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED,
+                             MouseKeyBits(buttons_, keyMods_)),
+            MakeLParam(mouseX_, mouseY_));
+      break;
+    case SDL_RENDER_DEVICE_RESET:
+      // Renderer and texture are gone with the device; the next Present makes them again.
+      rendererLost_ = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlWindowSystem::TranslateWindowEvent(const SDL_Event& event) {
+  const int64_t logicalSize = MakeLParam(logicalWidth_, logicalHeight_);
+  switch (event.window.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+      Queue(MSG_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      Queue(MSG_ACTIVATEAPP, 1, 0);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      Queue(MSG_ACTIVATEAPP, 0, 0);
+      break;
+    // The size the game sees is the frame's: the window only scales it.
+    case SDL_WINDOWEVENT_MINIMIZED:
+      Queue(MSG_SIZE, SIZE_MINIMIZED, 0);
+      break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      Queue(MSG_SIZE, SIZE_MAXIMIZED, logicalSize);
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+      Queue(MSG_SIZE, SIZE_RESTORED, logicalSize);
+      break;
+    case SDL_WINDOWEVENT_MOVED:
+      Queue(MSG_MOVE, 0, MakeLParam(event.window.data1, event.window.data2));
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      RedrawLastFrame();
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+      // The frame is still in the texture: the window is repaired at once, whatever the game does.
+      RedrawLastFrame();
+      Queue(MSG_PAINT, 0, 0);
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlWindowSystem::SetTimer(WindowHandle window, uint32_t id, uint32_t periodMs) {
+  if (IsOurs(window)) timers_.Set(id, periodMs, GetTickCount());
+}
+
+void SdlWindowSystem::KillTimer(WindowHandle, uint32_t id) { timers_.Kill(id); }
+
+bool SdlWindowSystem::GetMousePosition(WindowHandle window, int& x, int& y) {
+  if (!IsOurs(window) || !renderer_) return false;
+  int windowX = 0, windowY = 0;
+  const bool over = SDL_GetMouseFocus() == sdlWindow_;
+  if (over) {
+    SDL_GetMouseState(&windowX, &windowY);
+  } else {
+    // Still a meaningful position (a captured drag going on outside), but not "over the window".
+    int globalX = 0, globalY = 0, left = 0, top = 0;
+    SDL_GetGlobalMouseState(&globalX, &globalY);
+    SDL_GetWindowPosition(sdlWindow_, &left, &top);
+    windowX = globalX - left;
+    windowY = globalY - top;
+  }
+  float logicalX = 0, logicalY = 0;
+  SDL_RenderWindowToLogical(renderer_, windowX, windowY, &logicalX, &logicalY);
+  x = int(std::floor(logicalX));
+  y = int(std::floor(logicalY));
+  return over && x >= 0 && y >= 0 && x < logicalWidth_ && y < logicalHeight_;
+}
+
+void SdlWindowSystem::CaptureMouse(WindowHandle window, bool capture) {
+  if (!IsOurs(window)) return;
+  captured_ = capture;
+  SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+}
+
+bool SdlWindowSystem::Present(WindowHandle window, const uint32_t* pixels, int width, int height, int changedX,
+                              int changedY, int changedWidth, int changedHeight) {
+  if (!IsOurs(window) || !pixels || width <= 0 || height <= 0 || width > INT_MAX / 4) return false;
+  if (rendererLost_ || !renderer_) {
+    DestroyRenderer();
+    rendererLost_ = false;
+    if (!CreateRenderer()) {
+      DestroyRenderer();
+      return false;
+    }
+  }
+  if (width != textureWidth_ || height != textureHeight_) {
+    // A frame of another size becomes the new logical size.
+    logicalWidth_ = width;
+    logicalHeight_ = height;
+    integerScale_ = false;
+    SDL_RenderSetIntegerScale(renderer_, SDL_FALSE);
+    if (SDL_RenderSetLogicalSize(renderer_, width, height) != 0 || !CreateFrameTexture(width, height)) return false;
+  }
+  UpdateScaling();
+
+  SDL_Rect area;
+  if (textureStale_) {
+    // Whatever the changed rectangle, a texture that holds no frame yet takes all of this one.
+    area = {0, 0, width, height};
+  } else {
+    const int x0 = std::clamp(changedX, 0, width), y0 = std::clamp(changedY, 0, height);
+    const int x1 = int(std::clamp<int64_t>(int64_t(changedX) + changedWidth, x0, width));
+    const int y1 = int(std::clamp<int64_t>(int64_t(changedY) + changedHeight, y0, height));
+    area = {x0, y0, x1 - x0, y1 - y0};
+  }
+  if (area.w > 0 && area.h > 0) {
+    const uint32_t* first = pixels + size_t(area.y) * size_t(width) + size_t(area.x);
+    if (SDL_UpdateTexture(texture_, &area, first, width * 4) != 0) return false;
+  }
+  textureStale_ = false;
+  if (!DrawFrame()) return false;
+  SDL_RenderPresent(renderer_);
+  return true;
+}
+
+bool SdlWindowSystem::ReadBackOutput(std::vector<uint32_t>& pixels, int& width, int& height) {
+  if (!renderer_ || !texture_ || textureStale_) return false;
+  UpdateScaling();
+  if (!DrawFrame()) return false;
+  if (SDL_GetRendererOutputSize(renderer_, &width, &height) != 0 || width <= 0 || height <= 0) return false;
+  // With the logical size lifted the viewport is the whole output, bars included; what was
+  // drawn stays as it was drawn.
+  SDL_RenderSetLogicalSize(renderer_, 0, 0);
+  pixels.assign(size_t(width) * size_t(height), 0);
+  const bool ok =
+      SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) == 0;
+  SDL_RenderSetLogicalSize(renderer_, logicalWidth_, logicalHeight_);
+  return ok;
+}
+
+int SdlWindowSystem::ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                                    uint32_t flags) {
+  static const SDL_MessageBoxButtonData kOk[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"}};
+  static const SDL_MessageBoxButtonData kOkCancel[] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDOK, "OK"},
+                                                       {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"}};
+  static const SDL_MessageBoxButtonData kYesNo[] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
+                                                    {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"}};
+  const std::string title = Latin1ToUtf8(caption), message = Latin1ToUtf8(text);
+  SDL_MessageBoxData box{};
+  box.flags = ((flags & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION) |
+              SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+  box.window = IsOurs(owner) ? sdlWindow_ : nullptr;
+  box.title = title.c_str();
+  box.message = message.c_str();
+  switch (flags & kMessageBoxButtonsMask) {
+    case MB_OKCANCEL: box.buttons = kOkCancel, box.numbuttons = 2; break;
+    case MB_YESNO: box.buttons = kYesNo, box.numbuttons = 2; break;
+    default: box.buttons = kOk, box.numbuttons = 1; break;
+  }
+  // A captured mouse would keep every click from reaching the box.
+  if (captured_) SDL_CaptureMouse(SDL_FALSE);
+  int answer = -1;
+  const bool shown = SDL_ShowMessageBox(&box, &answer) == 0;
+  if (captured_) SDL_CaptureMouse(SDL_TRUE);
+  if (!shown) {
+    // The question still reaches whoever started the program, and the answer is the safe one.
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    ReportSdlError("the message box could not be shown");
+    return MessageBoxFallbackAnswer(flags);
+  }
+  return answer < 0 ? MessageBoxFallbackAnswer(flags) : answer;
+}
+
+void SdlWindowSystem::SetClipboardText(const std::string& text) {
+  if (SDL_SetClipboardText(Latin1ToUtf8(text).c_str()) != 0) ReportSdlError("the clipboard cannot be set");
+}
+
+std::string SdlWindowSystem::GetClipboardText() {
+  char* raw = SDL_GetClipboardText();
+  if (!raw) return {};
+  // Characters 8 bits cannot hold show as '?', so pasted text keeps its length and shape.
+  std::string text = Utf8ToLatin1(raw, '?');
+  SDL_free(raw);
+  return text;
+}
+
+void SdlWindowSystem::SetStandardCursor(StandardCursor cursor) {
+  standardCursor_ = cursor;
+  customCursor_ = 0;
+  if (cursor == StandardCursor::Hidden) {
+    SDL_ShowCursor(SDL_DISABLE);
+    return;
+  }
+  const size_t index = size_t(cursor) < systemCursors_.size() ? size_t(cursor) : size_t(StandardCursor::Arrow);
+  SDL_Cursor*& slot = systemCursors_[index];
+  if (!slot) slot = SDL_CreateSystemCursor(SystemCursorFor(StandardCursor(index)));
+  if (slot) SDL_SetCursor(slot);
+  SDL_ShowCursor(SDL_ENABLE);
+}
+
+CursorHandle SdlWindowSystem::CreateColorCursor(const uint32_t* pixels, int width, int height, int hotX, int hotY) {
+  if (!pixels || width <= 0 || height <= 0 || width > 256 || height > 256) return 0;
+  // SDL wants writable pixels for a surface it only reads; a copy keeps the caller's untouched.
+  std::vector<uint32_t> copy(pixels, pixels + size_t(width) * size_t(height));
+  SDL_Surface* surface = SDL_CreateRGBSurfaceFrom(copy.data(), width, height, 32, width * 4, 0x00FF0000u,
+                                                  0x0000FF00u, 0x000000FFu, 0xFF000000u);
+  if (!surface) return 0;
+  // SDL refuses a hot spot outside the picture; the nearest edge is what was meant.
+  SDL_Cursor* cursor =
+      SDL_CreateColorCursor(surface, std::clamp(hotX, 0, width - 1), std::clamp(hotY, 0, height - 1));
+  SDL_FreeSurface(surface);
+  if (!cursor) return 0;
+  const CursorHandle handle = nextCursor_++;
+  if (nextCursor_ == 0) nextCursor_ = 1;
+  colorCursors_[handle] = cursor;
+  return handle;
+}
+
+void SdlWindowSystem::SetCursor(CursorHandle cursor) {
+  if (cursor == 0) {
+    // No colour cursor: back to the standard one last chosen.
+    SetStandardCursor(standardCursor_);
+    return;
+  }
+  const auto found = colorCursors_.find(cursor);
+  if (found == colorCursors_.end()) return;
+  SDL_SetCursor(found->second);
+  SDL_ShowCursor(SDL_ENABLE);
+  customCursor_ = cursor;
+}
+
+void SdlWindowSystem::DestroyCursor(CursorHandle cursor) {
+  const auto found = colorCursors_.find(cursor);
+  if (found == colorCursors_.end()) return;
+  // Never free the cursor on screen: switch away first.
+  if (customCursor_ == cursor) SetStandardCursor(standardCursor_);
+  SDL_FreeCursor(found->second);
+  colorCursors_.erase(found);
+}
 
 }  // namespace Orva

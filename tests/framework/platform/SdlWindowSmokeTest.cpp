@@ -1,0 +1,331 @@
+// The SDL back-end in a real window on a virtual X display: frames reach the window scaled as
+// they should, and SDL's events come out as window messages.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "framework/platform/KeyCodes.h"
+#include "framework/platform/SdlWindowSystem.h"
+
+namespace Orva {
+namespace {
+
+constexpr int kWidth = 640, kHeight = 480;
+constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu, kMarker = 0xFFFF00FFu;
+constexpr uint32_t kWhite = 0xFFFFFFFFu, kBlack = 0xFF000000u;
+// The back buffer's alpha means nothing on screen: a zero alpha must not blank the quadrant.
+constexpr uint32_t kClearYellow = 0x00FFFF00u;
+
+// Four quadrants and a 32 x 32 marker in the top-left corner, where cropping would lose it.
+std::vector<uint32_t> TestFrame() {
+  std::vector<uint32_t> frame(size_t(kWidth) * kHeight);
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      const bool right = x >= kWidth / 2, bottom = y >= kHeight / 2;
+      uint32_t colour = bottom ? (right ? kClearYellow : kBlue) : (right ? kGreen : kRed);
+      if (x < 32 && y < 32) colour = kMarker;
+      frame[size_t(y) * kWidth + x] = colour;
+    }
+  }
+  return frame;
+}
+
+class SdlWindowSmokeTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // OpenGL on a bare virtual display reads back cropped pixels; the software renderer does not.
+    setenv("ORVA_RENDER_DRIVER", "software", 1);
+  }
+
+  void SetUp() override {
+    system = SdlWindowSystem::Create();
+    ASSERT_NE(system, nullptr) << "no display: run under xvfb-run";
+  }
+
+  WindowHandle Open(bool windowed) {
+    WindowSpec request;
+    request.title = "Orva smoke test \xE9";
+    request.windowed = windowed;
+    const WindowHandle window = system->CreateMainWindow(request);
+    if (window) system->ShowWindow(window, true);
+    Drain();
+    return window;
+  }
+
+  std::vector<WindowMessage> Drain() {
+    std::vector<WindowMessage> messages;
+    WindowMessage msg;
+    for (int i = 0; i < 10000 && system->PollMessage(msg); ++i) messages.push_back(msg);
+    return messages;
+  }
+
+  // Messages of the given kinds only: the X server adds window events of its own.
+  std::vector<WindowMessage> DrainOnly(std::initializer_list<uint32_t> kinds) {
+    std::vector<WindowMessage> kept;
+    for (const WindowMessage& msg : Drain()) {
+      if (std::find(kinds.begin(), kinds.end(), msg.message) != kinds.end()) kept.push_back(msg);
+    }
+    return kept;
+  }
+
+  bool ReadBack() { return system->ReadBackOutput(output, outputWidth, outputHeight); }
+  uint32_t Rgb(int x, int y) const { return output[size_t(y) * outputWidth + x] & 0xFFFFFFu; }
+
+  void Resize(int width, int height) {
+    SDL_SetWindowSize(system->NativeWindow(), width, height);
+    Drain();
+  }
+
+  void PushKey(uint32_t type, SDL_Keycode key, SDL_Scancode scancode, uint16_t mods, bool repeat = false) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.windowID = SDL_GetWindowID(system->NativeWindow());
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.keysym.sym = key;
+    event.key.keysym.scancode = scancode;
+    event.key.keysym.mod = mods;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+  }
+
+  void PushText(const char* utf8) {
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    event.text.windowID = SDL_GetWindowID(system->NativeWindow());
+    std::strncpy(event.text.text, utf8, sizeof(event.text.text) - 1);
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+  }
+
+  static uint32_t Rgb(uint32_t argb) { return argb & 0xFFFFFFu; }
+
+  std::unique_ptr<SdlWindowSystem> system;
+  std::vector<uint32_t> output;
+  int outputWidth = 0, outputHeight = 0;
+};
+
+TEST_F(SdlWindowSmokeTest, TheSoftwareRendererWasChosenFromTheEnvironment) {
+  ASSERT_NE(Open(true), 0u);
+  SDL_RendererInfo info;
+  ASSERT_EQ(SDL_GetRendererInfo(SDL_GetRenderer(system->NativeWindow()), &info), 0);
+  EXPECT_STREQ(info.name, "software");
+}
+
+TEST_F(SdlWindowSmokeTest, PresentedFrameAndChangedRectanglesReachTheWindow) {
+  const WindowHandle window = Open(true);
+  ASSERT_NE(window, 0u);
+  std::vector<uint32_t> frame = TestFrame();
+  // The first frame goes up whole even though it names no changed rectangle.
+  ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, 0, 0));
+  ASSERT_TRUE(ReadBack());
+  ASSERT_EQ(outputWidth, kWidth);
+  ASSERT_EQ(outputHeight, kHeight);
+  EXPECT_EQ(Rgb(10, 10), Rgb(kMarker));
+  EXPECT_EQ(Rgb(100, 100), Rgb(kRed));
+  EXPECT_EQ(Rgb(540, 100), Rgb(kGreen));
+  EXPECT_EQ(Rgb(100, 380), Rgb(kBlue));
+  EXPECT_EQ(Rgb(540, 380), Rgb(kClearYellow));
+
+  // Everything changes in memory, but only the named rectangle (clamped to the frame) is sent.
+  std::fill(frame.begin(), frame.end(), kWhite);
+  ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 600, 440, 1000, 1000));
+  ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, -50, -50, 10, 10)) << "nothing to send is fine";
+  ASSERT_TRUE(ReadBack());
+  EXPECT_EQ(Rgb(600, 440), Rgb(kWhite));
+  EXPECT_EQ(Rgb(639, 479), Rgb(kWhite));
+  EXPECT_EQ(Rgb(599, 440), Rgb(kClearYellow));
+  EXPECT_EQ(Rgb(600, 439), Rgb(kClearYellow));
+  EXPECT_EQ(Rgb(0, 0), Rgb(kMarker));
+  EXPECT_EQ(Rgb(100, 100), Rgb(kRed));
+
+  EXPECT_FALSE(system->Present(window + 1, frame.data(), kWidth, kHeight, 0, 0, kWidth, kHeight)) << "not our window";
+  EXPECT_FALSE(system->Present(window, nullptr, kWidth, kHeight, 0, 0, kWidth, kHeight));
+}
+
+TEST_F(SdlWindowSmokeTest, FullScreenLetterboxesAtWholeMultiplesAndMapsTheMouseBack) {
+  const WindowHandle window = Open(false);
+  ASSERT_NE(window, 0u);
+  const std::vector<uint32_t> frame = TestFrame();
+  ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, kWidth, kHeight));
+  ASSERT_TRUE(ReadBack());
+  ASSERT_EQ(outputWidth, 1024);
+  ASSERT_EQ(outputHeight, 768);
+  // 1024 x 768 holds the frame once: centred at (192, 144), black around it.
+  EXPECT_EQ(Rgb(191, 144), Rgb(kBlack));
+  EXPECT_EQ(Rgb(192, 143), Rgb(kBlack));
+  EXPECT_EQ(Rgb(192, 144), Rgb(kMarker));
+  EXPECT_EQ(Rgb(192 + 639, 144 + 479), Rgb(kClearYellow));
+  EXPECT_EQ(Rgb(192 + 640, 144 + 479), Rgb(kBlack));
+  EXPECT_EQ(Rgb(1023, 767), Rgb(kBlack));
+
+  // Window coordinates come out in the frame's space.
+  const uint32_t id = SDL_GetWindowID(system->NativeWindow());
+  SDL_Event event{};
+  event.type = SDL_MOUSEMOTION;
+  event.motion.windowID = id;
+  event.motion.x = 192 + 100;
+  event.motion.y = 144 + 50;
+  event.motion.state = SDL_BUTTON_LMASK;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  event = {};
+  event.type = SDL_MOUSEBUTTONDOWN;
+  event.button.windowID = id;
+  event.button.button = SDL_BUTTON_RIGHT;
+  event.button.state = SDL_PRESSED;
+  event.button.clicks = 2;
+  event.button.x = 192 + 101;
+  event.button.y = 144 + 51;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  const auto messages = DrainOnly({MSG_MOUSEMOVE, MSG_RBUTTONDBLCLK, MSG_RBUTTONDOWN});
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].message, MSG_MOUSEMOVE);
+  EXPECT_EQ(messages[0].wParam, uint64_t(MK_LBUTTON));
+  EXPECT_EQ(LParamX(messages[0].lParam), 100);
+  EXPECT_EQ(LParamY(messages[0].lParam), 50);
+  EXPECT_EQ(messages[1].message, MSG_RBUTTONDBLCLK);
+  EXPECT_EQ(messages[1].wParam, uint64_t(MK_LBUTTON | MK_RBUTTON)) << "the left button is still down";
+  EXPECT_EQ(LParamX(messages[1].lParam), 101);
+  EXPECT_EQ(LParamY(messages[1].lParam), 51);
+}
+
+TEST_F(SdlWindowSmokeTest, ASmallerWindowScalesTheWholeFrameDownAndABiggerOneGoesBackToWholeMultiples) {
+  const WindowHandle window = Open(true);
+  ASSERT_NE(window, 0u);
+  const std::vector<uint32_t> frame = TestFrame();
+  Resize(320, 240);
+  ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, kWidth, kHeight));
+  ASSERT_TRUE(ReadBack());
+  ASSERT_EQ(outputWidth, 320);
+  ASSERT_EQ(outputHeight, 240);
+  // Half size: the corner marker is 16 pixels wide, not cropped away.
+  EXPECT_EQ(Rgb(0, 0), Rgb(kMarker));
+  EXPECT_EQ(Rgb(8, 8), Rgb(kMarker));
+  EXPECT_EQ(Rgb(50, 50), Rgb(kRed));
+  EXPECT_EQ(Rgb(300, 220), Rgb(kClearYellow));
+
+  Resize(1000, 700);
+  ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, 0, 0));
+  ASSERT_TRUE(ReadBack());
+  ASSERT_EQ(outputWidth, 1000);
+  ASSERT_EQ(outputHeight, 700);
+  // 1000 x 700 holds the frame once (not 1.46 times): pixel for pixel, centred.
+  EXPECT_EQ(Rgb(179, 110), Rgb(kBlack));
+  EXPECT_EQ(Rgb(180, 110), Rgb(kMarker));
+  EXPECT_EQ(Rgb(180 + 31, 110 + 31), Rgb(kMarker));
+  EXPECT_EQ(Rgb(180 + 32, 110 + 32), Rgb(kRed));
+  EXPECT_EQ(Rgb(180 + 639, 110 + 479), Rgb(kClearYellow));
+  EXPECT_EQ(Rgb(180 + 640, 110 + 479), Rgb(kBlack));
+}
+
+TEST_F(SdlWindowSmokeTest, KeyAndTextEventsBecomeKeyAndCharacterMessages) {
+  const WindowHandle window = Open(true);
+  ASSERT_NE(window, 0u);
+  PushKey(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_NONE);
+  PushKey(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_NONE, true);
+  PushKey(SDL_KEYUP, SDLK_a, SDL_SCANCODE_A, KMOD_NONE);
+  PushText("\xC3\xA9\xE2\x82\xAC" "a\xF0");  // é, a euro sign, a, and a cut-off sequence
+  PushKey(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_NONE);
+  PushKey(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT);
+  PushKey(SDL_KEYDOWN, SDLK_x, SDL_SCANCODE_X, KMOD_LALT);
+  PushText("x");
+  PushKey(SDL_KEYUP, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_NONE);
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  ASSERT_EQ(SDL_PushEvent(&quit), 1);
+
+  const auto messages = DrainOnly({MSG_KEYDOWN, MSG_KEYUP, MSG_SYSKEYDOWN, MSG_SYSKEYUP, MSG_CHAR, MSG_SYSCHAR,
+                                   MSG_CLOSE});
+  struct Expected {
+    uint32_t message;
+    uint64_t wParam;
+    int64_t lParam;
+  };
+  const Expected expected[] = {
+      {MSG_KEYDOWN, 'A', 1},
+      {MSG_KEYDOWN, 'A', 1 | (int64_t(1) << 30)},
+      {MSG_KEYUP, 'A', int64_t(0xC0000001u)},
+      {MSG_CHAR, 0xE9, 1},
+      {MSG_CHAR, 'a', 1},
+      {MSG_KEYDOWN, KEYCODE_RETURN, 1},
+      {MSG_CHAR, '\r', 1},
+      {MSG_SYSKEYDOWN, KEYCODE_MENU, 1},
+      {MSG_SYSKEYDOWN, 'X', 1},
+      {MSG_SYSCHAR, 'x', 1},
+      {MSG_SYSKEYUP, KEYCODE_MENU, int64_t(0xC0000001u)},
+      {MSG_CLOSE, 0, 0},
+  };
+  ASSERT_EQ(messages.size(), std::size(expected));
+  for (size_t i = 0; i < messages.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(messages[i].message, expected[i].message);
+    EXPECT_EQ(messages[i].wParam, expected[i].wParam);
+    EXPECT_EQ(messages[i].lParam, expected[i].lParam);
+    EXPECT_EQ(messages[i].window, window);
+  }
+}
+
+TEST_F(SdlWindowSmokeTest, ClipboardKeepsLatin1TextAndHandsSdlUtf8) {
+  ASSERT_NE(Open(true), 0u);
+  system->SetClipboardText("caf\xE9 \xA9");
+  char* raw = SDL_GetClipboardText();
+  ASSERT_NE(raw, nullptr);
+  EXPECT_STREQ(raw, "caf\xC3\xA9 \xC2\xA9");
+  SDL_free(raw);
+  EXPECT_EQ(system->GetClipboardText(), "caf\xE9 \xA9");
+  SDL_SetClipboardText("\xE2\x82\xAC" "5");
+  EXPECT_EQ(system->GetClipboardText(), "?5") << "what 8 bits cannot hold keeps its place";
+}
+
+TEST_F(SdlWindowSmokeTest, CursorsCanBeMadeShownHiddenAndFreed) {
+  ASSERT_NE(Open(true), 0u);
+  const uint32_t pixels[4] = {0xFFFFFFFFu, 0, 0, 0xFF000000u};
+  // A hot spot outside the picture is moved to its edge rather than refused.
+  const CursorHandle cursor = system->CreateColorCursor(pixels, 2, 2, 5, -3);
+  ASSERT_NE(cursor, 0u);
+  system->SetCursor(cursor);
+  SDL_Cursor* shown = SDL_GetCursor();
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  system->DestroyCursor(cursor);
+  EXPECT_NE(SDL_GetCursor(), shown) << "the freed cursor is no longer on screen";
+  system->SetStandardCursor(StandardCursor::Hidden);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  system->SetStandardCursor(StandardCursor::Hand);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  EXPECT_EQ(system->CreateColorCursor(pixels, 0, 2, 0, 0), 0u);
+  EXPECT_EQ(system->CreateColorCursor(nullptr, 2, 2, 0, 0), 0u);
+  system->SetCursor(12345);  // unknown: ignored
+}
+
+TEST_F(SdlWindowSmokeTest, DesktopAndWindowAreasAndAGoneWindow) {
+  const WindowHandle window = Open(true);
+  ASSERT_NE(window, 0u);
+  const ScreenArea desktop = system->GetDesktopSize();
+  EXPECT_EQ(desktop.width, 1024);
+  EXPECT_EQ(desktop.height, 768);
+  const ScreenArea work = system->GetDesktopWorkArea();
+  EXPECT_GT(work.width, 0);
+  EXPECT_LE(work.width, desktop.width);
+  const ScreenArea area = system->GetWindowArea(window);
+  EXPECT_EQ(area.width, kWidth);
+  EXPECT_EQ(area.height, kHeight);
+  EXPECT_FALSE(system->IsMinimized(window));
+
+  system->SetTimer(window, 3, 1000);
+  system->DestroyWindow(window);
+  const std::vector<uint32_t> frame = TestFrame();
+  EXPECT_FALSE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, kWidth, kHeight));
+  int x = 0, y = 0;
+  EXPECT_FALSE(system->GetMousePosition(window, x, y));
+  for (const WindowMessage& msg : Drain()) EXPECT_EQ(msg.window, 0u) << "nothing speaks for the gone window";
+  EXPECT_EQ(system->GetWindowArea(window).width, 0);
+
+  const WindowHandle again = Open(true);
+  EXPECT_NE(again, 0u);
+  EXPECT_NE(again, window) << "a handle is not reused";
+}
+
+}  // namespace
+}  // namespace Orva
