@@ -112,6 +112,9 @@ WindowHandle SdlWindowSystem::CreateMainWindow(const WindowSpec& request) {
 bool SdlWindowSystem::CreateRenderer() {
   if (const char* driver = std::getenv("ORVA_RENDER_DRIVER"); driver && *driver) {
     SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, driver, SDL_HINT_OVERRIDE);
+    // The software renderer draws into the window's own framebuffer; without this SDL first
+    // loads OpenGL and opens a test window to decide how to make that framebuffer.
+    if (SDL_strcasecmp(driver, "software") == 0) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   }
   // No vsync: the game paces itself, and Present must not wait for the screen.
   renderer_ = SDL_CreateRenderer(sdlWindow_, -1, 0);
