@@ -1,6 +1,8 @@
 #include "framework/platform/SdlTranslate.h"
 
+#include <SDL_keycode.h>
 #include <SDL_mouse.h>
+#include <SDL_scancode.h>
 
 #include <algorithm>
 
@@ -123,12 +125,14 @@ int PositionKey(SDL_Scancode scancode) {
 
 }  // namespace
 
-int VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode, bool numLock) {
+int VirtualKeyFromSdl(int32_t key, int scancode, bool numLock) {
+  const auto position =
+      scancode > 0 && scancode < SDL_NUM_SCANCODES ? SDL_Scancode(scancode) : SDL_SCANCODE_UNKNOWN;
   // The keypad is recognised by position: its symbols do not depend on the layout.
-  const int keypad = KeypadKey(scancode, numLock);
+  const int keypad = KeypadKey(position, numLock);
   if (keypad >= 0) return keypad;
-  if (const int bySymbol = SymbolKey(key)) return bySymbol;
-  return PositionKey(scancode);
+  if (const int bySymbol = SymbolKey(SDL_Keycode(key))) return bySymbol;
+  return PositionKey(position);
 }
 
 bool AltMakesSystemKeys(uint16_t keyMods) { return (keyMods & KMOD_ALT) && !(keyMods & KMOD_CTRL); }

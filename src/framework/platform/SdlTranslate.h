@@ -1,10 +1,8 @@
 #pragma once
 
 // How SDL's input becomes the framework's window messages: pure functions with no display, so
-// the rules can be checked on their own.
-
-#include <SDL_keycode.h>
-#include <SDL_scancode.h>
+// the rules can be checked on their own. SDL's key symbols (SDL_Keycode), scancodes and
+// modifier bits (SDL_Keymod) are taken as plain integers, so this header needs no SDL headers.
 
 #include <cstdint>
 #include <map>
@@ -17,7 +15,7 @@ namespace Orva {
 // the key's symbol in the current layout; keys whose symbol is not one of those (another
 // alphabet, accented letters) fall back to where the key sits on a US keyboard. With Num Lock
 // off the keypad gives the navigation keys printed on it, as the classic desktop does.
-int VirtualKeyFromSdl(SDL_Keycode key, SDL_Scancode scancode, bool numLock);
+int VirtualKeyFromSdl(int32_t key, int scancode, bool numLock);
 
 // Alt without Ctrl makes keys and characters "system" ones; Ctrl+Alt is how AltGr reaches a
 // program on many layouts, and that types ordinary characters.

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 
 #include "framework/platform/KeyCodes.h"
@@ -23,6 +24,11 @@ void ReportSdlError(const char* what) { std::fprintf(stderr, "SDL: %s: %s\n", wh
 // SDL is shut down only when nothing else in the process still has a part of it running.
 void QuitSdlIfUnused() {
   if (SDL_WasInit(0) == 0) SDL_Quit();
+}
+
+bool IsInvisibleVideoDriver(const char* name) {
+  return SDL_strcasecmp(name, "offscreen") == 0 || SDL_strcasecmp(name, "dummy") == 0 ||
+         SDL_strcasecmp(name, "evdev") == 0;
 }
 
 SDL_SystemCursor SystemCursorFor(StandardCursor cursor) {
@@ -48,6 +54,16 @@ std::unique_ptr<SdlWindowSystem> SdlWindowSystem::Create() {
   // Closing the window is one MSG_CLOSE; SDL would otherwise follow it with SDL_QUIT too, and
   // a game that asked "really quit?" and heard "no" would be asked to close again.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // Without a display SDL falls back to drivers that show nothing, and the game would run unseen;
+  // only drivers with a screen are offered. SDL_VIDEODRIVER in the environment still wins.
+  std::string drivers;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    const char* name = SDL_GetVideoDriver(i);
+    if (!name || IsInvisibleVideoDriver(name)) continue;
+    if (!drivers.empty()) drivers += ',';
+    drivers += name;
+  }
+  if (!drivers.empty()) SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
   if (SDL_InitSubSystem(kSdlServices) != 0) {
     ReportSdlError("no display could be opened");
     QuitSdlIfUnused();

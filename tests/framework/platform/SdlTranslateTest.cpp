@@ -1,9 +1,13 @@
 #include "framework/platform/SdlTranslate.h"
 
+#include <SDL_keycode.h>
+#include <SDL_video.h>
 #include <SDL_mouse.h>
+#include <SDL_scancode.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "framework/platform/KeyCodes.h"
 #include "framework/platform/SdlWindowSystem.h"
@@ -12,7 +16,7 @@
 namespace Orva {
 namespace {
 
-int Key(SDL_Keycode key, SDL_Scancode scancode = SDL_SCANCODE_UNKNOWN, bool numLock = true) {
+int Key(SDL_Keycode key, int scancode = SDL_SCANCODE_UNKNOWN, bool numLock = true) {
   return VirtualKeyFromSdl(key, scancode, numLock);
 }
 
@@ -92,6 +96,8 @@ TEST(SdlKeyTranslation, KeysWithoutAVirtualNumberAreUnknown) {
   EXPECT_EQ(Key(SDLK_UNKNOWN, SDL_SCANCODE_UNKNOWN), KEYCODE_UNKNOWN);
   EXPECT_EQ(Key(SDLK_AC_BACK, SDL_SCANCODE_AC_BACK), KEYCODE_UNKNOWN);
   EXPECT_EQ(Key(SDL_Keycode(0x20AC), SDL_SCANCODE_UNKNOWN), KEYCODE_UNKNOWN);
+  EXPECT_EQ(Key(SDLK_UNKNOWN, -1), KEYCODE_UNKNOWN);
+  EXPECT_EQ(Key(SDLK_UNKNOWN, 100000), KEYCODE_UNKNOWN);
 }
 
 TEST(SdlKeyMessages, AltWithoutCtrlMakesSystemKeys) {
@@ -242,21 +248,55 @@ TEST(SdlTimers, KeepWorkingWhenTheClockWraps) {
   EXPECT_TRUE(timers.TakeDue(36, id));
 }
 
-TEST(SdlWindowSystemStart, NoDisplayMeansNoWindowSystemAndSaysWhy) {
-  // A video driver that does not exist fails the way a missing display does.
-  const char* previous = std::getenv("SDL_VIDEODRIVER");
-  const std::string saved = previous ? previous : "";
-  setenv("SDL_VIDEODRIVER", "orva-no-such-driver", 1);
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    if (value) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST(SdlWindowSystemStart, AnUnavailableDriverMeansNoWindowSystemAndSaysWhy) {
+  ScopedEnv driver("SDL_VIDEODRIVER", "orva-no-such-driver");
   testing::internal::CaptureStderr();
   const auto system = CreateSdlWindowSystem();
   const std::string error = testing::internal::GetCapturedStderr();
-  if (previous) {
-    setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
-  } else {
-    unsetenv("SDL_VIDEODRIVER");
-  }
   EXPECT_EQ(system, nullptr);
   EXPECT_NE(error.find("orva-no-such-driver"), std::string::npos) << error;
+}
+
+TEST(SdlWindowSystemStart, WithoutADisplaySdlDoesNotFallBackToAnInvisibleOne) {
+  ScopedEnv driver("SDL_VIDEODRIVER", nullptr);
+  ScopedEnv x11("DISPLAY", nullptr);
+  ScopedEnv wayland("WAYLAND_DISPLAY", nullptr);
+  testing::internal::CaptureStderr();
+  const auto system = CreateSdlWindowSystem();
+  testing::internal::GetCapturedStderr();
+  // Null, unless this machine has a screen of its own (a console SDL can draw on).
+  if (system) {
+    const std::string name = SDL_GetCurrentVideoDriver();
+    EXPECT_NE(name, "offscreen");
+    EXPECT_NE(name, "dummy");
+  }
 }
 
 }  // namespace

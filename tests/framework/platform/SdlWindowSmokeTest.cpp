@@ -189,6 +189,18 @@ TEST_F(SdlWindowSmokeTest, FullScreenLetterboxesAtWholeMultiplesAndMapsTheMouseB
   EXPECT_EQ(messages[1].wParam, uint64_t(MK_LBUTTON | MK_RBUTTON)) << "the left button is still down";
   EXPECT_EQ(LParamX(messages[1].lParam), 101);
   EXPECT_EQ(LParamY(messages[1].lParam), 51);
+
+  // The real pointer, read back in the frame's space; over a bar it is outside the frame.
+  int x = 0, y = 0;
+  SDL_WarpMouseInWindow(system->NativeWindow(), 192 + 200, 144 + 100);
+  Drain();
+  EXPECT_TRUE(system->GetMousePosition(window, x, y));
+  EXPECT_EQ(x, 200);
+  EXPECT_EQ(y, 100);
+  SDL_WarpMouseInWindow(system->NativeWindow(), 100, 300);
+  Drain();
+  EXPECT_FALSE(system->GetMousePosition(window, x, y));
+  EXPECT_EQ(x, 100 - 192);
 }
 
 TEST_F(SdlWindowSmokeTest, ASmallerWindowScalesTheWholeFrameDownAndABiggerOneGoesBackToWholeMultiples) {
