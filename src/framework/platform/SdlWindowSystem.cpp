@@ -100,9 +100,16 @@ WindowHandle SdlWindowSystem::CreateMainWindow(const WindowSpec& request) {
   uint32_t flags = SDL_WINDOW_HIDDEN;
   if (request.resizable) flags |= SDL_WINDOW_RESIZABLE;
   if (!request.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  const int x = request.x == -1 ? int(SDL_WINDOWPOS_CENTERED) : request.x;
-  const int y = request.y == -1 ? int(SDL_WINDOWPOS_CENTERED) : request.y;
-  sdlWindow_ = SDL_CreateWindow(Latin1ToUtf8(request.title).c_str(), x, y, width, height, flags);
+  int x = request.x == -1 ? int(SDL_WINDOWPOS_CENTERED) : request.x;
+  int y = request.y == -1 ? int(SDL_WINDOWPOS_CENTERED) : request.y;
+  int windowWidth = width, windowHeight = height;
+  SDL_Rect desktop;
+  if (!request.windowed && SDL_GetDisplayBounds(0, &desktop) == 0) {
+    // Full screen is the window manager's job; without one the window would keep its windowed
+    // size while SDL draws for the whole desktop. Made at the desktop's size, it fits either way.
+    x = desktop.x, y = desktop.y, windowWidth = desktop.w, windowHeight = desktop.h;
+  }
+  sdlWindow_ = SDL_CreateWindow(Latin1ToUtf8(request.title).c_str(), x, y, windowWidth, windowHeight, flags);
   if (!sdlWindow_) {
     ReportSdlError("the window could not be created");
     return 0;
