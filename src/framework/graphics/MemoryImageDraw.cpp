@@ -110,22 +110,9 @@ const uint32_t* MemoryImage::SourceRow(int x, int y, int n, uint32_t* scratch) {
 
 void MemoryImage::ComposeRow(int x, int y, const uint32_t* src, const uint8_t* runs, int n, const Color& color,
                              int drawMode, bool opaqueDest, bool partialAlpha) {
-  uint32_t* dst = bits.get() + size_t(y) * width + x;
-  const bool white = IsWhite(color);
-  if (drawMode == kAdditive) {
-    if (white)
-      Kernels::RowAdd(dst, src, n, partialAlpha);
-    else
-      Kernels::RowAddTinted(dst, src, n, partialAlpha, Blend::MakeTint(color.red, color.green, color.blue, color.alpha));
-  } else if (!white) {
-    Kernels::RowOverTinted(dst, src, n, Blend::MakeTint(color.red, color.green, color.blue, color.alpha));
-  } else if (opaqueDest && runs) {
-    Kernels::RowRunAlpha(dst, src, runs, n);
-  } else if (opaqueDest) {
-    Kernels::RowOverOpaqueDest(dst, src, n);
-  } else {
-    Kernels::RowOver(dst, src, n);
-  }
+  const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
+  const Kernels::Area row{bits.get() + size_t(y) * width + x, 0, src, 0, n, 1};
+  Kernels::AreaCompose(row, runs, IsWhite(color) ? nullptr : &tint, drawMode == kAdditive, opaqueDest, partialAlpha);
 }
 
 void MemoryImage::FillRect(const Rect& rect, const Color& color, int) {
@@ -133,13 +120,11 @@ void MemoryImage::FillRect(const Rect& rect, const Color& color, int) {
   if (r.IsEmpty() || !GetPixels()) return;
   const uint32_t argb = Pack(color);
   const uint32_t a = argb >> 24;
-  for (int y = r.y; y < r.y + r.height; ++y) {
-    uint32_t* row = bits.get() + size_t(y) * width + r.x;
-    if (a == 255)
-      Kernels::RowFill(row, argb, r.width);
-    else
-      Kernels::RowFillBlend(row, r.width, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, a);
-  }
+  const Kernels::Area area{bits.get() + size_t(r.y) * width + r.x, width, nullptr, 0, r.width, r.height};
+  if (a == 255)
+    Kernels::AreaFill(area, argb);
+  else
+    Kernels::AreaFillBlend(area, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, a);
   PixelsChanged();
 }
 
@@ -277,20 +262,45 @@ void MemoryImage::Blit(Image* image, int x, int y, const Rect& srcRect, const Co
   if (!src) return;
   src->drawn = true;
   // Graphics has clipped already; clipping again here keeps any direct caller inside both images.
-  Rect s = srcRect.Intersection(Rect(0, 0, src->width, src->height));
-  const int dx = SaturateInt(int64_t(x) + (int64_t(s.x) - srcRect.x));
-  const int dy = SaturateInt(int64_t(y) + (int64_t(s.y) - srcRect.y));
-  const Rect d = Rect(dx, dy, s.width, s.height).Intersection(Rect(0, 0, width, height));
-  if (d.IsEmpty()) return;
-  s.x += d.x - dx;
-  s.y += d.y - dy;
+  // Rectangles already inside both (the usual case, many times a frame) need no clipping.
+  Rect s = srcRect, d(x, y, srcRect.width, srcRect.height);
+  const bool inside = s.x >= 0 && s.y >= 0 && s.width > 0 && s.height > 0 && s.width <= src->width - s.x &&
+                      s.height <= src->height - s.y && x >= 0 && y >= 0 && s.width <= width - x &&
+                      s.height <= height - y;
+  if (!inside) {
+    s = srcRect.Intersection(Rect(0, 0, src->width, src->height));
+    const int dx = SaturateInt(int64_t(x) + (int64_t(s.x) - srcRect.x));
+    const int dy = SaturateInt(int64_t(y) + (int64_t(s.y) - srcRect.y));
+    d = Rect(dx, dy, s.width, s.height).Intersection(Rect(0, 0, width, height));
+    if (d.IsEmpty()) return;
+    s.x += d.x - dx;
+    s.y += d.y - dy;
+  }
   if (!GetPixels()) return;
   src->UpdateAlphaFlags();
   const bool opaqueDest = IsOpaqueDestination();
   const bool partial = src->hasTransparent || src->hasTranslucent;
   const uint8_t* runs = (drawMode != kAdditive && opaqueDest && IsWhite(color) && src != this) ? src->GetRunAlphaData()
                                                                                                  : nullptr;
-  std::vector<uint32_t> scratch(size_t(d.width));
+  // Another image's 32-bit pixels are read in place: the whole rectangle is one kernel call.
+  if (src != this && !src->bits && !src->palette) src->GetPixels();
+  if (src != this && src->bits) {
+    const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
+    const Kernels::Area area{bits.get() + size_t(d.y) * width + d.x, width,
+                             src->bits.get() + size_t(s.y) * src->width + s.x, src->width, d.width, d.height};
+    // Flags just worked out from the pixels (not forced) can prove every source pixel opaque;
+    // then the run-alpha rule is a plain copy.
+    const bool provenOpaque = !src->modeForced && !src->pixelsDirty && !partial;
+    if (runs && provenOpaque)
+      Kernels::AreaCopy(area);
+    else
+      Kernels::AreaCompose(area, runs ? runs + size_t(s.y) * src->width + s.x : nullptr,
+                           IsWhite(color) ? nullptr : &tint, drawMode == kAdditive, opaqueDest, partial);
+    PixelsChanged();
+    return;
+  }
+  // A palette source is expanded a row at a time.
+  std::vector<uint32_t> scratch(src->bits ? 0 : size_t(d.width));
   // Drawing an image onto itself reads from a copy, so overlapping rows stay correct.
   std::vector<uint32_t> selfCopy;
   if (src == this) {
