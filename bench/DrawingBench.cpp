@@ -14,6 +14,7 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <pixman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -529,6 +530,9 @@ void Register(const CaseInfo& info, const char* engineName) {
 // Keeps each benchmark's MP/s (the median when repeated) for the table printed at the end.
 class Collector : public benchmark::ConsoleReporter {
  public:
+  // Colour only on a terminal, so piped output stays plain text.
+  Collector() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.error_occurred) continue;
