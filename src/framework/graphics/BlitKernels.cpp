@@ -618,7 +618,12 @@ const char* KernelSetName(KernelSet set) {
 }
 
 void AreaRunAlpha(const Area& area, const uint8_t* runs) {
-  if (!Empty(area)) Active().runAlpha(area, runs);
+  if (Empty(area)) return;
+  // Without run bytes the pixel-by-pixel form of the same rule does the job.
+  if (runs)
+    Active().runAlpha(area, runs);
+  else
+    Active().overOpaqueDest(area);
 }
 
 void AreaOverOpaqueDest(const Area& area) {

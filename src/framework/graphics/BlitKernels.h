@@ -26,7 +26,7 @@ struct Area {
 // Source over an opaque destination driven by the source's run-alpha bytes (rows srcStride
 // apart, like the source): opaque runs are copied, translucent runs composed, transparent runs
 // skipped. Each byte counts its pixel and the following ones of the same class, so a run may
-// reach past the area's right edge.
+// reach past the area's right edge. Null runs draw pixel by pixel by the same rule.
 void AreaRunAlpha(const Area& area, const uint8_t* runs);
 // The same rule without run data, pixel by pixel.
 void AreaOverOpaqueDest(const Area& area);

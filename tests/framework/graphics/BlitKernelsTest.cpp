@@ -395,6 +395,7 @@ TEST_P(BlitKernelsTest, AreasKeepToTheirRows) {
   };
   const Case cases[] = {
       {"run alpha", [](const Area& a, const uint8_t* runs) { AreaRunAlpha(a, runs); }, kOverOpaqueCopy},
+      {"run alpha without bytes", [](const Area& a, const uint8_t*) { AreaRunAlpha(a, nullptr); }, kOverOpaqueCopy},
       {"over opaque dest", [](const Area& a, const uint8_t*) { AreaOverOpaqueDest(a); }, kOverOpaqueCopy},
       {"over", [](const Area& a, const uint8_t*) { AreaOver(a); }, kOver},
       {"tinted", [&](const Area& a, const uint8_t*) { AreaOverTinted(a, tint); },
