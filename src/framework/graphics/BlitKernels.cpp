@@ -47,30 +47,41 @@ void ScalarRunAlpha(const Area& area, const uint8_t* runs) {
   }
 }
 
-// Applies f(d, s) to every pixel of the area.
+// Applies f(d, s) to every pixel of the area. Simple loops like these the compiler may
+// vectorise by itself.
 template <class F>
 void ScalarEach(const Area& area, F f) {
   for (int y = 0; y < area.height; ++y) {
     uint32_t* dst = DstRow(area, y);
-    const uint32_t* src = area.src ? SrcRow(area, y) : nullptr;
-    for (int i = 0; i < area.width; ++i) dst[i] = f(dst[i], src ? src[i] : 0);
+    const uint32_t* src = SrcRow(area, y);
+    for (int i = 0; i < area.width; ++i) dst[i] = f(dst[i], src[i]);
   }
 }
 
-void ScalarOverOpaqueDest(const Area& area) { ScalarEach(area, Blend::OverOpaqueCopy); }
+void ScalarOverOpaqueDest(const Area& area) {
+  ScalarEach(area, [](uint32_t d, uint32_t s) { return Blend::OverOpaqueCopy(d, s); });
+}
 
-void ScalarOver(const Area& area) { ScalarEach(area, Blend::Over); }
+void ScalarOver(const Area& area) {
+  ScalarEach(area, [](uint32_t d, uint32_t s) { return Blend::Over(d, s); });
+}
 
 void ScalarOverTinted(const Area& area, const Blend::Tint& tint) {
   ScalarEach(area, [&tint](uint32_t d, uint32_t s) { return Blend::OverTinted(d, s, tint); });
 }
 
 void ScalarAdd(const Area& area, bool partialAlpha) {
-  ScalarEach(area, [partialAlpha](uint32_t d, uint32_t s) { return Blend::Add(d, s, partialAlpha); });
+  if (partialAlpha)
+    ScalarEach(area, [](uint32_t d, uint32_t s) { return Blend::Add(d, s, true); });
+  else
+    ScalarEach(area, [](uint32_t d, uint32_t s) { return Blend::Add(d, s, false); });
 }
 
 void ScalarAddTinted(const Area& area, bool partialAlpha, const Blend::Tint& tint) {
-  ScalarEach(area, [&](uint32_t d, uint32_t s) { return Blend::AddTinted(d, s, partialAlpha, tint); });
+  if (partialAlpha)
+    ScalarEach(area, [&tint](uint32_t d, uint32_t s) { return Blend::AddTinted(d, s, true, tint); });
+  else
+    ScalarEach(area, [&tint](uint32_t d, uint32_t s) { return Blend::AddTinted(d, s, false, tint); });
 }
 
 void ScalarFill(const Area& area, uint32_t argb) {
