@@ -45,43 +45,56 @@ Rect PixelBox(const RectF& box) {
 
 RectF ToRectF(const Rect& r) { return {double(r.x), double(r.y), double(r.x) + r.width, double(r.y) + r.height}; }
 
-// A premultiplied sample: colour channels already multiplied by alpha, all out of 255.
-struct Sample {
-  float a = 0, r = 0, g = 0, b = 0;
-  void Accumulate(uint32_t p, float weight) {
-    const float pa = float(p >> 24) * weight;
-    a += pa;
-    r += float((p >> 16) & 0xFF) * pa;
-    g += float((p >> 8) & 0xFF) * pa;
-    b += float(p & 0xFF) * pa;
-  }
-  uint32_t ToPixel() const {
-    const int alpha = int(a + 0.5f);
-    if (alpha <= 0) return 0;
-    const auto channel = [this](float c) { return uint32_t(std::clamp(int(c / a + 0.5f), 0, 255)); };
-    return (uint32_t(std::min(alpha, 255)) << 24) | (channel(r) << 16) | (channel(g) << 8) | channel(b);
-  }
-};
-
-// Bilinear sample of src at (u, v) in source pixels (pixel centres at whole numbers), from the
-// pixels inside the source rectangle only; outside neighbours contribute nothing.
-uint32_t SampleBilinear(const uint32_t* px, int stride, const Rect& area, double u, double v) {
-  const double fu = std::floor(u), fv = std::floor(v);
-  const int x0 = int(fu), y0 = int(fv);
-  const float wx = float(u - fu), wy = float(v - fv);
-  Sample s;
-  for (int j = 0; j < 2; ++j) {
-    const int y = y0 + j;
-    if (y < area.y || y >= area.y + area.height) continue;
-    const float wrow = j ? wy : 1 - wy;
-    for (int i = 0; i < 2; ++i) {
-      const int x = x0 + i;
-      if (x < area.x || x >= area.x + area.width) continue;
-      const float w = wrow * (i ? wx : 1 - wx);
-      if (w > 0) s.Accumulate(px[size_t(y) * stride + x], w);
+// Bilinear sample of the source at (u, v), 16.16 fixed point in source pixels with pixel centres
+// on whole numbers, from the pixels inside the source rectangle only (outside neighbours count as
+// transparent). Colours are interpolated weighted by their alpha, so transparent neighbours do
+// not darken edges. Weights are out of 65536; every sum fits 32 bits (65536 * 255 * 255 < 2^32).
+uint32_t SampleBilinear(const uint32_t* px, int stride, const Rect& area, int64_t u, int64_t v) {
+  const int64_t x0 = u >> 16, y0 = v >> 16;
+  const uint32_t fx = uint32_t(u >> 8) & 0xFF, fy = uint32_t(v >> 8) & 0xFF;
+  const uint32_t w[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
+  uint32_t p[4];
+  const int64_t right = int64_t(area.x) + area.width, bottom = int64_t(area.y) + area.height;
+  if (x0 >= area.x && y0 >= area.y && x0 + 1 < right && y0 + 1 < bottom) {
+    const uint32_t* row = px + size_t(y0) * stride + size_t(x0);
+    p[0] = row[0];
+    p[1] = row[1];
+    p[2] = row[stride];
+    p[3] = row[stride + 1];
+  } else {
+    for (int k = 0; k < 4; ++k) {
+      const int64_t x = x0 + (k & 1), y = y0 + (k >> 1);
+      p[k] = (x >= area.x && y >= area.y && x < right && y < bottom) ? px[size_t(y) * stride + size_t(x)] : 0;
     }
   }
-  return s.ToPixel();
+  if ((p[0] & p[1] & p[2] & p[3]) >> 24 == 255) {
+    // All four opaque: a plain weighted average.
+    uint32_t r = 32768, g = 32768, b = 32768;
+    for (int k = 0; k < 4; ++k) {
+      r += w[k] * ((p[k] >> 16) & 0xFF);
+      g += w[k] * ((p[k] >> 8) & 0xFF);
+      b += w[k] * (p[k] & 0xFF);
+    }
+    return 0xFF000000u | (r >> 16) << 16 | (g >> 16) << 8 | (b >> 16);
+  }
+  uint32_t a = 0, r = 0, g = 0, b = 0;
+  for (int k = 0; k < 4; ++k) {
+    const uint32_t wa = w[k] * (p[k] >> 24);
+    a += wa;
+    r += wa * ((p[k] >> 16) & 0xFF);
+    g += wa * ((p[k] >> 8) & 0xFF);
+    b += wa * (p[k] & 0xFF);
+  }
+  const uint32_t alpha = (a + 32768) >> 16;
+  if (alpha == 0) return 0;
+  const float inv = 1.0f / float(a);
+  const auto channel = [inv](uint32_t c) { return std::min<uint32_t>(255, uint32_t(float(c) * inv + 0.5f)); };
+  return alpha << 24 | channel(r) << 16 | channel(g) << 8 | channel(b);
+}
+
+// The same from floating-point source positions that are known to lie near the source rectangle.
+uint32_t SampleBilinear(const uint32_t* px, int stride, const Rect& area, double u, double v) {
+  return SampleBilinear(px, stride, area, int64_t(std::llround(u * 65536.0)), int64_t(std::llround(v * 65536.0)));
 }
 
 uint32_t SampleNearest(const uint32_t* px, int stride, const Rect& area, double u, double v) {
@@ -395,21 +408,22 @@ void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRec
   // Stepped along each row in 16.16 fixed point.
   const double baseU = srcRect.x + double(rotCenterX) - 0.5, baseV = srcRect.y + double(rotCenterY) - 0.5;
   const int64_t stepU = int64_t(ca * 65536.0), stepV = int64_t(sa * 65536.0);
-  const double margin = 1.0;
+  // Positions more than a pixel outside the source rectangle sample nothing.
+  const int64_t minU = (int64_t(area.x) - 1) << 16, minV = (int64_t(area.y) - 1) << 16;
+  const int64_t maxU = (int64_t(area.x) + area.width) << 16, maxV = (int64_t(area.y) + area.height) << 16;
   for (int Y = by0; Y < by1; ++Y) {
     const double ddx = bx0 + 0.5 - cx, ddy = Y + 0.5 - cy;
     const double u0 = ca * ddx - sa * ddy + baseU, v0 = sa * ddx + ca * ddy + baseV;
     // Positions this far away sample nothing (and would not fit the fixed-point form).
     if (!(std::fabs(u0) < 1e9 && std::fabs(v0) < 1e9)) continue;
-    int64_t u = int64_t(u0 * 65536.0);
-    int64_t v = int64_t(v0 * 65536.0);
+    // Rounded, not floored: a position a hair left of a pixel centre is that centre.
+    int64_t u = int64_t(std::llround(u0 * 65536.0));
+    int64_t v = int64_t(std::llround(v0 * 65536.0));
     uint32_t* dst = bits.get() + size_t(Y) * width;
     for (int X = bx0; X < bx1; ++X, u += stepU, v += stepV) {
-      const double su = double(u) / 65536.0, sv = double(v) / 65536.0;
-      if (su <= area.x - margin || sv <= area.y - margin || su >= area.x + area.width - 1 + margin ||
-          sv >= area.y + area.height - 1 + margin)
-        continue;
-      const uint32_t s = SampleBilinear(spx, src->width, area, su, sv);
+      if (u <= minU || v <= minV || u >= maxU || v >= maxV) continue;
+      const uint32_t s = SampleBilinear(spx, src->width, area, u, v);
+      if (s == 0) continue;
       if (drawMode == kAdditive)
         dst[X] = white ? Blend::Add(dst[X], s, partial) : Blend::AddTinted(dst[X], s, partial, tint);
       else
@@ -426,37 +440,78 @@ void MemoryImage::BlitStretched(Image* image, const Rect& destRect, const Rect& 
 
 namespace {
 
-// Resampling weights of one destination pixel along one axis.
-struct Taps {
-  int first = 0;
-  std::vector<float> weights;
+// Resampling filter along one axis for a run of destination pixels: for each, the first source
+// pixel it reads and its weights, out of 256 and summing to 256. Shrinking averages the source
+// pixels a destination pixel covers, each by the part covered; enlarging interpolates between the
+// two nearest source pixels, with the first and last source pixels landing on the first and last
+// destination pixels.
+struct AxisFilter {
+  int taps = 0;                 // weights per destination pixel
+  std::vector<int> first;       // source index (from the source rectangle's start) per pixel
+  std::vector<uint16_t> weight;  // taps weights per pixel
 };
 
-// Filter for destination index i of a full destination extent dstSize drawn from srcSize source
-// pixels starting at srcStart: an area average when shrinking, linear interpolation between the
-// two nearest source pixels when enlarging (ends land on ends).
-Taps MakeTaps(int i, int srcStart, int srcSize, int dstSize) {
-  Taps t;
-  if (dstSize > srcSize) {
-    const double step = dstSize > 1 ? double(srcSize - 1) / double(dstSize - 1) : double(srcSize);
-    const double pos = i * step;
-    const int p0 = std::min(int(pos), srcSize - 1);
-    const float f = float(pos - p0);
-    t.first = srcStart + p0;
-    t.weights.push_back(1 - f);
-    if (p0 + 1 < srcSize && f > 0) t.weights.push_back(f);
-    return t;
-  }
+AxisFilter MakeAxisFilter(int destFrom, int destTo, int srcSize, int dstSize, bool mirror) {
+  AxisFilter f;
+  const int count = destTo - destFrom;
+  const bool enlarge = dstSize > srcSize;
   const double scale = double(srcSize) / double(dstSize);
-  const double from = i * scale, to = (i + 1) * scale;
-  const int p0 = int(from);
-  const int p1 = std::min(srcSize, int(std::ceil(to)));
-  t.first = srcStart + p0;
-  for (int p = p0; p < p1; ++p) {
-    const double covered = std::min(to, double(p + 1)) - std::max(from, double(p));
-    t.weights.push_back(float(covered / scale));
+  f.taps = enlarge ? 2 : int(std::ceil(scale)) + 1;
+  f.first.resize(size_t(count));
+  f.weight.assign(size_t(count) * size_t(f.taps), 0);
+  for (int n = 0; n < count; ++n) {
+    const int i = mirror ? dstSize - 1 - (destFrom + n) : destFrom + n;
+    uint16_t* w = &f.weight[size_t(n) * size_t(f.taps)];
+    if (enlarge) {
+      const double step = dstSize > 1 ? double(srcSize - 1) / double(dstSize - 1) : double(srcSize);
+      const double pos = i * step;
+      const int p0 = std::min(int(pos), srcSize - 1);
+      const int frac = p0 + 1 < srcSize ? int((pos - p0) * 256.0 + 0.5) : 0;
+      f.first[size_t(n)] = p0;
+      w[0] = uint16_t(256 - frac);
+      w[1] = uint16_t(frac);
+      continue;
+    }
+    const double from = i * scale, to = (i + 1) * scale;
+    const int p0 = int(from);
+    const int p1 = std::min(srcSize, int(std::ceil(to)));
+    f.first[size_t(n)] = p0;
+    int total = 0, largest = 0;
+    for (int p = p0; p < p1 && p - p0 < f.taps; ++p) {
+      const double covered = std::min(to, double(p + 1)) - std::max(from, double(p));
+      const int k = p - p0;
+      w[k] = uint16_t(std::max(0, int(covered / scale * 256.0 + 0.5)));
+      total += w[k];
+      if (w[k] > w[largest]) largest = k;
+    }
+    // Rounding is settled on the biggest weight, so every pixel's weights sum to exactly 256.
+    w[largest] = uint16_t(w[largest] + 256 - total);
   }
-  return t;
+  return f;
+}
+
+inline uint32_t Premultiply(uint32_t p) {
+  const uint32_t a = p >> 24;
+  if (a == 255) return p;
+  const auto c = [a](uint32_t v) { return (v * a + 127) / 255; };
+  return a << 24 | c((p >> 16) & 0xFF) << 16 | c((p >> 8) & 0xFF) << 8 | c(p & 0xFF);
+}
+
+// 255 / a in 16.16 fixed point, so un-premultiplying needs no division per pixel.
+struct UnpremultiplyTable {
+  uint32_t scale[256];
+  constexpr UnpremultiplyTable() : scale() {
+    for (uint32_t a = 1; a < 256; ++a) scale[a] = (255u * 65536u + a / 2) / a;
+  }
+};
+constexpr UnpremultiplyTable kUnpremultiply;
+
+inline uint32_t Unpremultiply(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+  if (a == 0) return 0;
+  if (a == 255) return 0xFF000000u | r << 16 | g << 8 | b;
+  const uint32_t k = kUnpremultiply.scale[a];
+  const auto c = [k](uint32_t v) { return std::min<uint32_t>(255, (v * k + 32768) >> 16); };
+  return a << 24 | c(r) << 16 | c(g) << 8 | c(b);
 }
 
 }  // namespace
@@ -479,10 +534,6 @@ void MemoryImage::BlitStretchedSoftware(MemoryImage* src, const Rect& destRect, 
   if (!src->bits && !src->GetPixels()) return;
   const uint32_t* spx = src->bits.get();
   const int sw = src->width;
-  const auto srcColumn = [&](int destX) {
-    const int i = destX - destRect.x;
-    return mirror ? destRect.width - 1 - i : i;
-  };
 
   if (fastStretch) {
     // Nearest pixel, and only in plain white.
@@ -490,10 +541,12 @@ void MemoryImage::BlitStretchedSoftware(MemoryImage* src, const Rect& destRect, 
     const bool opaqueDest = IsOpaqueDestination();
     const double stepX = double(srcRect.width) / destRect.width, stepY = double(srcRect.height) / destRect.height;
     for (int Y = y0; Y < y1; ++Y) {
-      const int sy = srcRect.y + std::min(srcRect.height - 1, int((Y - destRect.y) * stepY));
+      const int sy = srcRect.y + std::min(srcRect.height - 1, int((int64_t(Y) - destRect.y) * stepY));
       uint32_t* dst = bits.get() + size_t(Y) * width;
       for (int X = x0; X < x1; ++X) {
-        const int sx = srcRect.x + std::min(srcRect.width - 1, int(srcColumn(X) * stepX));
+        int64_t i = int64_t(X) - destRect.x;
+        if (mirror) i = destRect.width - 1 - i;
+        const int sx = srcRect.x + std::min(srcRect.width - 1, int(i * stepX));
         const uint32_t s = spx[size_t(sy) * sw + sx];
         dst[X] = opaqueDest ? Blend::OverOpaqueCopy(dst[X], s) : Blend::Over(dst[X], s);
       }
@@ -502,58 +555,65 @@ void MemoryImage::BlitStretchedSoftware(MemoryImage* src, const Rect& destRect, 
     return;
   }
 
-  // Horizontal pass into a premultiplied float buffer covering the source rows that the visible
-  // destination rows need, then the vertical pass per destination row.
+  // Separable resampling of premultiplied pixels: a horizontal pass over the source rows that the
+  // visible destination rows need, into 16-bit channels (value * 256), then a vertical pass per
+  // destination row.
+  const AxisFilter cols = MakeAxisFilter(int(x0 - int64_t(destRect.x)), int(x1 - int64_t(destRect.x)), srcRect.width,
+                                         destRect.width, mirror);
+  const AxisFilter rows = MakeAxisFilter(int(y0 - int64_t(destRect.y)), int(y1 - int64_t(destRect.y)), srcRect.height,
+                                         destRect.height, false);
   const int outW = x1 - x0;
-  std::vector<Taps> colTaps(static_cast<size_t>(outW));
-  for (int X = x0; X < x1; ++X) colTaps[size_t(X - x0)] = MakeTaps(srcColumn(X), srcRect.x, srcRect.width, destRect.width);
-  std::vector<Taps> rowTaps(size_t(y1 - y0));
-  int needTop = INT32_MAX, needBottom = INT32_MIN;
-  for (int Y = y0; Y < y1; ++Y) {
-    Taps& t = rowTaps[size_t(Y - y0)];
-    t = MakeTaps(Y - destRect.y, srcRect.y, srcRect.height, destRect.height);
-    needTop = std::min(needTop, t.first);
-    needBottom = std::max(needBottom, t.first + int(t.weights.size()));
-  }
-  const int rows = needBottom - needTop;
-  std::vector<float> mid(size_t(rows) * outW * 4);
-  for (int r = 0; r < rows; ++r) {
-    const uint32_t* line = spx + size_t(needTop + r) * sw;
-    float* out = &mid[size_t(r) * outW * 4];
-    for (int i = 0; i < outW; ++i) {
-      const Taps& t = colTaps[size_t(i)];
-      float a = 0, cr = 0, cg = 0, cb = 0;
-      for (size_t k = 0; k < t.weights.size(); ++k) {
-        const uint32_t p = line[t.first + int(k)];
-        const float pa = float(p >> 24) * t.weights[k];
-        a += pa;
-        cr += float((p >> 16) & 0xFF) * pa;
-        cg += float((p >> 8) & 0xFF) * pa;
-        cb += float(p & 0xFF) * pa;
+  const int needTop = rows.first.front();
+  const int needBottom = std::min(srcRect.height, rows.first.back() + rows.taps);
+  const int needRows = needBottom - needTop;
+  const int colFrom = *std::min_element(cols.first.begin(), cols.first.end());
+  const int colTo = std::min(srcRect.width, *std::max_element(cols.first.begin(), cols.first.end()) + cols.taps);
+  const int srcSpan = colTo - colFrom;
+  std::vector<uint32_t> premul(size_t(srcSpan) + size_t(cols.taps));  // padded: trailing weights are 0
+  std::vector<uint16_t> mid(size_t(needRows) * size_t(outW) * 4);
+  for (int r = 0; r < needRows; ++r) {
+    const uint32_t* line = spx + size_t(srcRect.y + needTop + r) * sw + srcRect.x + colFrom;
+    for (int k = 0; k < srcSpan; ++k) premul[size_t(k)] = Premultiply(line[k]);
+    uint16_t* out = &mid[size_t(r) * size_t(outW) * 4];
+    for (int n = 0; n < outW; ++n) {
+      const uint32_t* p = &premul[size_t(cols.first[size_t(n)] - colFrom)];
+      const uint16_t* w = &cols.weight[size_t(n) * size_t(cols.taps)];
+      uint32_t a = 0, cr = 0, cg = 0, cb = 0;
+      for (int k = 0; k < cols.taps; ++k) {
+        a += w[k] * (p[k] >> 24);
+        cr += w[k] * ((p[k] >> 16) & 0xFF);
+        cg += w[k] * ((p[k] >> 8) & 0xFF);
+        cb += w[k] * (p[k] & 0xFF);
       }
-      out[i * 4 + 0] = a;
-      out[i * 4 + 1] = cr;
-      out[i * 4 + 2] = cg;
-      out[i * 4 + 3] = cb;
+      out[n * 4 + 0] = uint16_t(a);
+      out[n * 4 + 1] = uint16_t(cr);
+      out[n * 4 + 2] = uint16_t(cg);
+      out[n * 4 + 3] = uint16_t(cb);
     }
   }
   const bool white = IsWhite(color);
   const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
   for (int Y = y0; Y < y1; ++Y) {
-    const Taps& t = rowTaps[size_t(Y - y0)];
-    uint32_t* dst = bits.get() + size_t(Y) * width;
+    const int n = Y - y0;
+    const int top = rows.first[size_t(n)] - needTop;
+    const uint16_t* w = &rows.weight[size_t(n) * size_t(rows.taps)];
+    const int taps = std::min(rows.taps, needRows - top);
+    uint32_t* dst = bits.get() + size_t(Y) * width + x0;
+    const uint16_t* base = &mid[size_t(top) * size_t(outW) * 4];
+    const size_t rowStride = size_t(outW) * 4;
     for (int i = 0; i < outW; ++i) {
-      Sample s;
-      for (size_t k = 0; k < t.weights.size(); ++k) {
-        const float* m = &mid[(size_t(t.first + int(k) - needTop) * outW + i) * 4];
-        const float w = t.weights[k];
-        s.a += m[0] * w;
-        s.r += m[1] * w;
-        s.g += m[2] * w;
-        s.b += m[3] * w;
+      uint32_t acc[4] = {32768, 32768, 32768, 32768};
+      const uint16_t* m = base + size_t(i) * 4;
+      if (taps == 2) {  // every enlargement: two rows, unrolled
+        for (int c = 0; c < 4; ++c) acc[c] += w[0] * m[c] + w[1] * m[rowStride + c];
+      } else {
+        for (int k = 0; k < taps; ++k)
+          for (int c = 0; c < 4; ++c) acc[c] += w[k] * m[size_t(k) * rowStride + c];
       }
-      const uint32_t p = s.ToPixel();
-      dst[x0 + i] = white ? Blend::Over(dst[x0 + i], p) : Blend::OverTinted(dst[x0 + i], p, tint);
+      const uint32_t p = Unpremultiply(std::min<uint32_t>(255, acc[0] >> 16), std::min<uint32_t>(255, acc[1] >> 16),
+                                       std::min<uint32_t>(255, acc[2] >> 16), std::min<uint32_t>(255, acc[3] >> 16));
+      if (p >> 24 == 0) continue;
+      dst[i] = white ? Blend::Over(dst[i], p) : Blend::OverTinted(dst[i], p, tint);
     }
   }
   PixelsChanged();
