@@ -281,6 +281,33 @@ TEST(GraphicsImageTest, StretchingRulesForFastAndSmooth) {
   EXPECT_GT((PixelAt(*tintedFast, 3, 0) >> 16) & 0xFF, 200u);
 }
 
+TEST(GraphicsImageTest, SmoothStretchKeepsAUniformPictureUniformAtAnySize) {
+  // Weights that do not add up show as a drift in colour somewhere along the stretch.
+  auto plain = MakeFilled(7, 5, 0xFF3C8AD2);
+  for (const Rect dest : {Rect(0, 0, 23, 11), Rect(1, 2, 3, 2), Rect(0, 0, 7, 5), Rect(-5, -3, 40, 31), Rect(2, 1, 1, 1)}) {
+    auto screen = MakeScreen(30, 25, 0xFF3C8AD2);
+    Graphics(screen.get()).DrawImage(plain.get(), dest, Rect(0, 0, 7, 5));
+    EXPECT_EQ(CountNot(*screen, 0xFF3C8AD2), 0) << dest.width << "x" << dest.height;
+  }
+}
+
+TEST(GraphicsImageTest, ShrinkingAveragesWhatEachPixelCovers) {
+  auto stripes = MakeImage(4, 1, {0xFFFF0000, 0xFFFF0000, 0xFF0000FF, 0xFF0000FF});
+  auto screen = MakeFilled(2, 1, 0);
+  Graphics(screen.get()).DrawImage(stripes.get(), 0, 0, 2, 1);
+  EXPECT_EQ(PixelAt(*screen, 0, 0), 0xFFFE0000u) << "two red pixels make one red";
+  EXPECT_EQ(PixelAt(*screen, 1, 0), 0xFF0000FEu);
+
+  auto three = MakeImage(3, 1, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF});
+  auto two = MakeScreen(2, 1);
+  Graphics(two.get()).DrawImage(three.get(), 0, 0, 2, 1);
+  // The first pixel covers red and half of green: two parts red to one part green.
+  const uint32_t first = PixelAt(*two, 0, 0);
+  EXPECT_NEAR(int((first >> 16) & 0xFF), 170, 2);
+  EXPECT_NEAR(int((first >> 8) & 0xFF), 85, 2);
+  EXPECT_EQ(first & 0xFF, 0u);
+}
+
 TEST(GraphicsImageTest, MatrixAndTriangleDrawsMapThePicture) {
   auto sprite = MakeNumbered();
   auto viaMatrix = MakeScreen(10, 10, 0xFFFFFFFF);
