@@ -206,30 +206,23 @@ class Ours {
       case Case::SpriteGrid:
         for (const Spot& p : s.grid) g.DrawImage(&ball_, p.x, p.y);
         return true;
-      case Case::Additive:
-        Particles(s.particles.size());
-        return true;
+      case Case::Additive: Particles(s.particles.size()); return true;
       case Case::Tinted:
         g.SetTintImages(true);
         g.SetColor(Orva::Color(Scene::kTintR, Scene::kTintG, Scene::kTintB, Scene::kTintA));
         for (const Spot& p : s.grid) g.DrawImage(&ball_, p.x, p.y);
         g.SetTintImages(false);
         return true;
-      case Case::OpaqueFull:
-        g.DrawImage(&background_, 0, 0);
-        return true;
-      case Case::AlphaFull:
-        g.DrawImage(&overlay_, 0, 0);
-        return true;
+      case Case::OpaqueFull: g.DrawImage(&background_, 0, 0); return true;
+      case Case::AlphaFull: g.DrawImage(&overlay_, 0, 0); return true;
       case Case::Fill:
         g.SetColor(Orva::Color(Scene::kFill));
         g.FillRect(0, 0, kScreenW, kScreenH);
         return true;
-      case Case::Stretch:
-        g.DrawImage(&half_, 0, 0, kScreenW, kScreenH);
-        return true;
+      case Case::Stretch: g.DrawImage(&half_, 0, 0, kScreenW, kScreenH); return true;
       case Case::Rotated:
-        for (const Spot& p : s.rotated) g.DrawImageRotatedSubpixel(&big_, float(p.x), float(p.y), Scene::kAngle, 32, 32);
+        for (const Spot& p : s.rotated)
+          g.DrawImageRotatedSubpixel(&big_, float(p.x), float(p.y), Scene::kAngle, 32, 32);
         return true;
       case Case::Frame:
         g.DrawImage(&background_, 0, 0);
@@ -287,22 +280,15 @@ class Sdl {
       case Case::Tinted:
         for (const Spot& p : s.grid) Blit(tinted_.get(), p);
         return true;
-      case Case::OpaqueFull:
-        Blit(background_.get(), {0, 0});
-        return true;
-      case Case::AlphaFull:
-        Blit(overlay_.get(), {0, 0});
-        return true;
-      case Case::Fill:
-        SDL_FillRect(back_.get(), nullptr, Scene::kFill);
-        return true;
+      case Case::OpaqueFull: Blit(background_.get(), {0, 0}); return true;
+      case Case::AlphaFull: Blit(overlay_.get(), {0, 0}); return true;
+      case Case::Fill: SDL_FillRect(back_.get(), nullptr, Scene::kFill); return true;
       case Case::Stretch: {
         SDL_Rect dest{0, 0, kScreenW, kScreenH};
         SDL_BlitScaled(half_.get(), nullptr, back_.get(), &dest);
         return true;
       }
-      case Case::Rotated:
-        return false;
+      case Case::Rotated: return false;
       case Case::Frame:
         Blit(background_.get(), {0, 0});
         for (const Spot& p : s.grid) Blit(ball_.get(), p);
@@ -367,11 +353,10 @@ class Pixman {
     // Destination pixel centre -> source position: about the centre of the 64 x 64 picture,
     // placed in the middle of a 92 x 92 box (its bounds at any angle).
     const double c = std::cos(Scene::kAngle), sn = std::sin(Scene::kAngle), mid = kRotBox / 2.0;
-    const pixman_transform_t rot = {{{pixman_double_to_fixed(c), pixman_double_to_fixed(sn),
-                                      pixman_double_to_fixed(32 - (c * mid + sn * mid))},
-                                     {pixman_double_to_fixed(-sn), pixman_double_to_fixed(c),
-                                      pixman_double_to_fixed(32 - (-sn * mid + c * mid))},
-                                     {0, 0, pixman_fixed_1}}};
+    const pixman_transform_t rot = {
+        {{pixman_double_to_fixed(c), pixman_double_to_fixed(sn), pixman_double_to_fixed(32 - (c * mid + sn * mid))},
+         {pixman_double_to_fixed(-sn), pixman_double_to_fixed(c), pixman_double_to_fixed(32 - (-sn * mid + c * mid))},
+         {0, 0, pixman_fixed_1}}};
     pixman_image_set_transform(big_.get(), &rot);
     pixman_image_set_filter(big_.get(), PIXMAN_FILTER_BILINEAR, nullptr, 0);
     Reset();
@@ -394,22 +379,18 @@ class Pixman {
       case Case::OpaqueFull:
         Composite(PIXMAN_OP_SRC, background_.get(), nullptr, {0, 0}, kScreenW, kScreenH);
         return true;
-      case Case::AlphaFull:
-        Composite(PIXMAN_OP_OVER, overlay_.get(), nullptr, {0, 0}, kScreenW, kScreenH);
-        return true;
+      case Case::AlphaFull: Composite(PIXMAN_OP_OVER, overlay_.get(), nullptr, {0, 0}, kScreenW, kScreenH); return true;
       case Case::Fill: {
         const pixman_color_t colour{0x2828, 0x3C3C, 0x5A5A, 0xFFFF};
         const pixman_rectangle16_t all{0, 0, kScreenW, kScreenH};
         pixman_image_fill_rectangles(PIXMAN_OP_SRC, back_.get(), &colour, 1, &all);
         return true;
       }
-      case Case::Stretch:
-        Composite(PIXMAN_OP_OVER, half_.get(), nullptr, {0, 0}, kScreenW, kScreenH);
-        return true;
+      case Case::Stretch: Composite(PIXMAN_OP_OVER, half_.get(), nullptr, {0, 0}, kScreenW, kScreenH); return true;
       case Case::Rotated:
         for (const Spot& p : s.rotated)
-          Composite(PIXMAN_OP_OVER, big_.get(), nullptr, {p.x - (kRotBox - 64) / 2, p.y - (kRotBox - 64) / 2},
-                    kRotBox, kRotBox);
+          Composite(PIXMAN_OP_OVER, big_.get(), nullptr, {p.x - (kRotBox - 64) / 2, p.y - (kRotBox - 64) / 2}, kRotBox,
+                    kRotBox);
         return true;
       case Case::Frame:
         Composite(PIXMAN_OP_SRC, background_.get(), nullptr, {0, 0}, kScreenW, kScreenH);
@@ -472,9 +453,7 @@ class Memcpy {
         return true;
       case Case::OpaqueFull:
       case Case::AlphaFull:
-      case Case::Stretch:
-        Copy(s.background, {0, 0});
-        return true;
+      case Case::Stretch: Copy(s.background, {0, 0}); return true;
       case Case::Fill:
         for (int y = 0; y < kScreenH; ++y) std::memcpy(&back_[size_t(y) * kScreenW], fillRow_.data(), kScreenW * 4);
         return true;
@@ -620,9 +599,8 @@ int main(int argc, char** argv) {
   }
   // Timings on a shared machine are noisy: unless told otherwise, repeat every benchmark in a
   // shuffled order and report medians.
-  const bool repetitionsGiven = std::any_of(args.begin(), args.end(), [](const char* a) {
-    return std::strncmp(a, "--benchmark_repetitions", 23) == 0;
-  });
+  const bool repetitionsGiven = std::any_of(
+      args.begin(), args.end(), [](const char* a) { return std::strncmp(a, "--benchmark_repetitions", 23) == 0; });
   static char repetitions[] = "--benchmark_repetitions=5";
   static char aggregatesOnly[] = "--benchmark_display_aggregates_only=true";
   static char interleave[] = "--benchmark_enable_random_interleaving=true";

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  g++ cmake make pkg-config
+  g++ cmake make pkg-config clang-format
   # window, input, sound output and the software compositors the benchmarks compare against
   libsdl2-dev libpixman-1-dev
   # image files

@@ -147,9 +147,8 @@ void TestCard::Draw(Graphics& g, int t) {
 
   // Panel outlines, one per section.
   g.SetColor(Color(255, 255, 255, 90));
-  const Rect panels[] = {{10, 10, 200, 140}, {220, 10, 200, 140}, {430, 10, 200, 140},
-                         {10, 160, 200, 150}, {220, 160, 200, 150}, {430, 160, 200, 150},
-                         {10, 320, 300, 150}, {320, 320, 310, 150}};
+  const Rect panels[] = {{10, 10, 200, 140},   {220, 10, 200, 140},  {430, 10, 200, 140}, {10, 160, 200, 150},
+                         {220, 160, 200, 150}, {430, 160, 200, 150}, {10, 320, 300, 150}, {320, 320, 310, 150}};
   for (const Rect& r : panels) g.DrawRect(r);
 
   // 1. Fills: opaque, translucent overlapping, additive.

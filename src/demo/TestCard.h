@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "demo/PixelFont.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
-#include "demo/PixelFont.h"
 
 namespace Orva {
 

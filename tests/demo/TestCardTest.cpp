@@ -1,11 +1,10 @@
 // The test card drawn headless through the whole stack: deterministic, in bounds, as designed.
-#include "demo/TestCard.h"
-
 #include <gtest/gtest.h>
 
 #include <mutex>
 #include <vector>
 
+#include "demo/TestCard.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/ImageHost.h"

@@ -99,7 +99,7 @@ void ScalarCopy(const Area& area) {
   for (int y = 0; y < area.height; ++y) std::memcpy(DstRow(area, y), SrcRow(area, y), size_t(area.width) * 4);
 }
 
-constexpr Table kScalarTable = {ScalarRunAlpha,  ScalarOverOpaqueDest, ScalarOver, ScalarOverTinted, ScalarAdd,
+constexpr Table kScalarTable = {ScalarRunAlpha,  ScalarOverOpaqueDest, ScalarOver,      ScalarOverTinted, ScalarAdd,
                                 ScalarAddTinted, ScalarFill,           ScalarFillBlend, ScalarCopy};
 
 }  // namespace
@@ -231,8 +231,9 @@ struct Simd {
       const Px dA = d >> 24;
       const Px nA = dA + Div255((255 - dA) * sA);
       const Px divisor = nA == 0 ? Splat(1) : nA;
-      const Floats q = __builtin_convertvector((Ints)(sA * 255), Floats) / __builtin_convertvector((Ints)divisor, Floats);
-      const Halves w = Pair((Px)__builtin_convertvector(q, Ints));
+      const Floats q =
+          __builtin_convertvector((Ints)(sA * 255), Floats) / __builtin_convertvector((Ints)divisor, Floats);
+      const Halves w = Pair((Px) __builtin_convertvector(q, Ints));
       out = (JoinHigh(Mix(sEven, dEven, w), Mix(sOdd, dOdd, w)) & 0xFFFFFFu) | (nA << 24);
     }
     return sA == 0 ? d : out;
@@ -526,24 +527,24 @@ ORVA_INLINE void FillArea(const Area& area, uint32_t argb) {
 }
 
 // One set of entry points per instruction set: BYTES is its register width, ATTR its target.
-#define ORVA_DEFINE_KERNEL_SET(NAME, BYTES, ATTR)                                                               \
-  using NAME##Simd = Simd<BYTES>;                                                                               \
-  ATTR void NAME##RunAlpha(const Area& a, const uint8_t* runs) { RunAlphaArea<NAME##Simd>(a, runs); }           \
-  ATTR void NAME##OverOpaqueDest(const Area& a) { ForArea<NAME##Simd>(a, OverOpaqueCopyOp<NAME##Simd>{}); }     \
-  ATTR void NAME##Over(const Area& a) { ForArea<NAME##Simd>(a, OverOp<NAME##Simd>{}); }                          \
-  ATTR void NAME##OverTinted(const Area& a, const Blend::Tint& t) { OverTintedArea<NAME##Simd>(a, t); }         \
-  ATTR void NAME##Add(const Area& a, bool partial) { AddArea<NAME##Simd>(a, partial); }                         \
-  ATTR void NAME##AddTinted(const Area& a, bool partial, const Blend::Tint& t) {                                \
-    AddTintedArea<NAME##Simd>(a, partial, t);                                                                   \
-  }                                                                                                             \
-  ATTR void NAME##Fill(const Area& a, uint32_t argb) { FillArea<Simd<16>>(a, argb); }                         \
-  ATTR void NAME##FillBlend(const Area& a, uint32_t r, uint32_t g, uint32_t b, uint32_t alpha) {                \
-    FillBlendArea<NAME##Simd>(a, r, g, b, alpha);                                                               \
-  }                                                                                                             \
-  ATTR void NAME##Copy(const Area& a) { CopyArea<Simd<16>>(a); }                                             \
-  constexpr Table k##NAME##Table = {NAME##RunAlpha,  NAME##OverOpaqueDest, NAME##Over,      NAME##OverTinted,      \
-                                    NAME##Add,       NAME##AddTinted,      NAME##Fill,      NAME##FillBlend,       \
-                                    NAME##Copy};
+#define ORVA_DEFINE_KERNEL_SET(NAME, BYTES, ATTR)                                                           \
+  using NAME##Simd = Simd<BYTES>;                                                                           \
+  ATTR void NAME##RunAlpha(const Area& a, const uint8_t* runs) { RunAlphaArea<NAME##Simd>(a, runs); }       \
+  ATTR void NAME##OverOpaqueDest(const Area& a) { ForArea<NAME##Simd>(a, OverOpaqueCopyOp<NAME##Simd>{}); } \
+  ATTR void NAME##Over(const Area& a) { ForArea<NAME##Simd>(a, OverOp<NAME##Simd>{}); }                     \
+  ATTR void NAME##OverTinted(const Area& a, const Blend::Tint& t) { OverTintedArea<NAME##Simd>(a, t); }     \
+  ATTR void NAME##Add(const Area& a, bool partial) { AddArea<NAME##Simd>(a, partial); }                     \
+  ATTR void NAME##AddTinted(const Area& a, bool partial, const Blend::Tint& t) {                            \
+    AddTintedArea<NAME##Simd>(a, partial, t);                                                               \
+  }                                                                                                         \
+  ATTR void NAME##Fill(const Area& a, uint32_t argb) { FillArea<Simd<16>>(a, argb); }                       \
+  ATTR void NAME##FillBlend(const Area& a, uint32_t r, uint32_t g, uint32_t b, uint32_t alpha) {            \
+    FillBlendArea<NAME##Simd>(a, r, g, b, alpha);                                                           \
+  }                                                                                                         \
+  ATTR void NAME##Copy(const Area& a) { CopyArea<Simd<16>>(a); }                                            \
+  constexpr Table k##NAME##Table = {                                                                        \
+      NAME##RunAlpha,  NAME##OverOpaqueDest, NAME##Over,      NAME##OverTinted, NAME##Add,                  \
+      NAME##AddTinted, NAME##Fill,           NAME##FillBlend, NAME##Copy};
 
 ORVA_DEFINE_KERNEL_SET(Vector, 16, )
 
@@ -566,8 +567,7 @@ namespace {
 
 const Table* TableFor(KernelSet set) {
   switch (set) {
-    case KernelSet::Scalar:
-      return &kScalarTable;
+    case KernelSet::Scalar: return &kScalarTable;
     case KernelSet::Vector:
 #if ORVA_VECTOR_KERNELS
       return &kVectorTable;
@@ -618,12 +618,9 @@ bool UseKernelSet(KernelSet set) {
 
 const char* KernelSetName(KernelSet set) {
   switch (set) {
-    case KernelSet::Scalar:
-      return "scalar";
-    case KernelSet::Vector:
-      return "vector";
-    case KernelSet::Avx2:
-      return "avx2";
+    case KernelSet::Scalar: return "scalar";
+    case KernelSet::Vector: return "vector";
+    case KernelSet::Avx2: return "avx2";
   }
   return "?";
 }
@@ -689,7 +686,9 @@ void AreaCompose(const Area& area, const uint8_t* runs, const Blend::Tint* tint,
   }
 }
 
-void RowRunAlpha(uint32_t* dst, const uint32_t* src, const uint8_t* runs, int n) { AreaRunAlpha({dst, 0, src, 0, n, 1}, runs); }
+void RowRunAlpha(uint32_t* dst, const uint32_t* src, const uint8_t* runs, int n) {
+  AreaRunAlpha({dst, 0, src, 0, n, 1}, runs);
+}
 
 void RowOverOpaqueDest(uint32_t* dst, const uint32_t* src, int n) { AreaOverOpaqueDest({dst, 0, src, 0, n, 1}); }
 
@@ -699,7 +698,9 @@ void RowOverTinted(uint32_t* dst, const uint32_t* src, int n, const Blend::Tint&
   AreaOverTinted({dst, 0, src, 0, n, 1}, tint);
 }
 
-void RowAdd(uint32_t* dst, const uint32_t* src, int n, bool partialAlpha) { AreaAdd({dst, 0, src, 0, n, 1}, partialAlpha); }
+void RowAdd(uint32_t* dst, const uint32_t* src, int n, bool partialAlpha) {
+  AreaAdd({dst, 0, src, 0, n, 1}, partialAlpha);
+}
 
 void RowAddTinted(uint32_t* dst, const uint32_t* src, int n, bool partialAlpha, const Blend::Tint& tint) {
   AreaAddTinted({dst, 0, src, 0, n, 1}, partialAlpha, tint);

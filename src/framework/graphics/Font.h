@@ -33,8 +33,7 @@ class Font {
   virtual int CharWidth(char ch);
   virtual int CharWidthKerned(char ch, char prevCh);
   // y is the baseline.
-  virtual void DrawString(Graphics* g, int x, int y, const std::string& text, const Color& color,
-                          const Rect& clipRect);
+  virtual void DrawString(Graphics* g, int x, int y, const std::string& text, const Color& color, const Rect& clipRect);
   virtual Font* Duplicate();
 };
 

@@ -131,8 +131,7 @@ void Graphics::DrawImage(Image* image, int x, int y) { DrawImage(image, x, y, Wh
 
 void Graphics::DrawImage(Image* image, int x, int y, const Rect& srcRect) {
   if (!image) return;
-  if (int64_t(srcRect.x) + srcRect.width > image->width || int64_t(srcRect.y) + srcRect.height > image->height)
-    return;
+  if (int64_t(srcRect.x) + srcRect.width > image->width || int64_t(srcRect.y) + srcRect.height > image->height) return;
   if (scaleX != 1 || scaleY != 1) {
     const Rect dest(TruncToInt(std::floor((double(TransX(x)) - scaleOriginX) * scaleX) + scaleOriginX),
                     TruncToInt(std::floor((double(TransY(y)) - scaleOriginY) * scaleY) + scaleOriginY),
@@ -151,8 +150,8 @@ void Graphics::DrawImage(Image* image, int x, int y, const Rect& srcRect) {
 
 void Graphics::DrawImage(Image* image, int x, int y, int w, int h) {
   if (!image) return;
-  destImage->BlitStretched(image, Rect(TransX(x), TransY(y), w, h), WholeImage(image), clipRect, ImageColor(),
-                           drawMode, fastStretch);
+  destImage->BlitStretched(image, Rect(TransX(x), TransY(y), w, h), WholeImage(image), clipRect, ImageColor(), drawMode,
+                           fastStretch);
 }
 
 void Graphics::DrawImage(Image* image, const Rect& destRect, const Rect& srcRect) {
@@ -170,8 +169,7 @@ void Graphics::DrawImageSubpixel(Image* image, float x, float y, const Rect& src
 
 void Graphics::DrawImageMirrored(Image* image, int x, int y, const Rect& srcRect) {
   if (!image) return;
-  if (int64_t(srcRect.x) + srcRect.width > image->width || int64_t(srcRect.y) + srcRect.height > image->height)
-    return;
+  if (int64_t(srcRect.x) + srcRect.width > image->width || int64_t(srcRect.y) + srcRect.height > image->height) return;
   const Rect dest(TransX(x), TransY(y), srcRect.width, srcRect.height);
   const Rect clipped = dest.Intersection(clipRect);
   if (clipped.width <= 0 || clipped.height <= 0) return;
@@ -201,8 +199,8 @@ void Graphics::DrawImageRotated(Image* image, int x, int y, double rot, int rotC
   DrawImageRotatedSubpixel(image, float(x), float(y), rot, float(rotCenterX), float(rotCenterY), srcRect);
 }
 
-void Graphics::DrawImageRotatedSubpixel(Image* image, float x, float y, double rot, float rotCenterX,
-                                        float rotCenterY, const Rect* srcRect) {
+void Graphics::DrawImageRotatedSubpixel(Image* image, float x, float y, double rot, float rotCenterX, float rotCenterY,
+                                        const Rect* srcRect) {
   if (!image) return;
   const Rect src = srcRect ? *srcRect : WholeImage(image);
   destImage->BlitRotated(image, x + transX, y + transY, src, clipRect, ImageColor(), drawMode, rot, rotCenterX,
@@ -243,8 +241,8 @@ void Graphics::DrawByTransform(Image* image, Transform& t, float x, float y, boo
     } else {
       const float sw = w2 * t.scaleX, sh = h2 * t.scaleY;
       DrawImageMirrored(image,
-                        Rect(TruncToInt(x + t.postTransX - sw), TruncToInt(y + t.postTransY - sh),
-                             TruncToInt(2.0 * sw), TruncToInt(2.0 * sh)),
+                        Rect(TruncToInt(x + t.postTransX - sw), TruncToInt(y + t.postTransY - sh), TruncToInt(2.0 * sw),
+                             TruncToInt(2.0 * sh)),
                         src, t.scaleX == -1);
     }
   } else {
@@ -338,8 +336,8 @@ int HexDigit(char c) {
 
 }  // namespace
 
-int Graphics::WriteString(const std::string& text, int x, int y, int width, int justification, bool drawIt,
-                          int offset, int length, int oldColor) {
+int Graphics::WriteString(const std::string& text, int x, int y, int width, int justification, bool drawIt, int offset,
+                          int length, int oldColor) {
   if (oldColor == -1) oldColor = int(color.ToARGB());
   if (!font) return 0;
   if (drawIt && (justification == JUSTIFY_CENTER || justification == JUSTIFY_RIGHT)) {
@@ -381,7 +379,8 @@ int Graphics::WriteString(const std::string& text, int x, int y, int width, int 
     segment.clear();
     i += 7;  // the caret, six digits and the closing character
   }
-  if (drawIt && !segment.empty()) font->DrawString(this, SaturateInt(int64_t(x) + widthSoFar), y, segment, color, clipRect);
+  if (drawIt && !segment.empty())
+    font->DrawString(this, SaturateInt(int64_t(x) + widthSoFar), y, segment, color, clipRect);
   return widthSoFar + font->StringWidth(segment);
 }
 
@@ -403,7 +402,8 @@ int Graphics::WriteWrapped(const Rect& rect, const std::string& text, int lineSp
       const int baseline = TruncToInt(double(rect.y) + yOffset + transY);
       if (baseline < clipRect.y || baseline >= clipRect.y + clipRect.height + lineSpacing) return;
     }
-    WriteString(text, rect.x, SaturateInt(int64_t(rect.y) + yOffset), rect.width, justification, true, from, to - from, oldColor);
+    WriteString(text, rect.x, SaturateInt(int64_t(rect.y) + yOffset), rect.width, justification, true, from, to - from,
+                oldColor);
   };
   while (i < n) {
     const char ch = text[size_t(i)];
@@ -458,8 +458,8 @@ int Graphics::WriteWrapped(const Rect& rect, const std::string& text, int lineSp
 void Graphics::DrawStringWrapped(const std::string& text, int x, int y, int wrapWidth, int lineSpacing,
                                  int justification) {
   if (!font) return;
-  WriteWrapped(Rect(x, SaturateInt(int64_t(y) + font->GetAscentPadding() - font->GetAscent()), wrapWidth, 0), text, lineSpacing,
-               justification);
+  WriteWrapped(Rect(x, SaturateInt(int64_t(y) + font->GetAscentPadding() - font->GetAscent()), wrapWidth, 0), text,
+               lineSpacing, justification);
 }
 
 int Graphics::GetWrappedHeight(int width, const std::string& text, int lineSpacing) {

@@ -106,8 +106,7 @@ class Graphics : public GraphicsState {
   // oldColor -1 means the current colour; length < 0 means to the end of the text.
   int WriteString(const std::string& text, int x, int y, int width = -1, int justification = JUSTIFY_LEFT,
                   bool drawIt = true, int offset = 0, int length = -1, int oldColor = -1);
-  int WriteWrapped(const Rect& rect, const std::string& text, int lineSpacing = -1,
-                   int justification = JUSTIFY_LEFT);
+  int WriteWrapped(const Rect& rect, const std::string& text, int lineSpacing = -1, int justification = JUSTIFY_LEFT);
   void DrawStringWrapped(const std::string& text, int x, int y, int wrapWidth, int lineSpacing = -1,
                          int justification = JUSTIFY_LEFT);
   int GetWrappedHeight(int width, const std::string& text, int lineSpacing = -1);

@@ -61,8 +61,8 @@ class Image {
   virtual void DrawLine(double x1, double y1, double x2, double y2, const Color& color, int drawMode);
   virtual void DrawLineSmooth(double x1, double y1, double x2, double y2, const Color& color, int drawMode);
   virtual void FillSpans(const Span* spans, int count, const Color& color, int drawMode);
-  virtual void FillSpansCovered(const Span* spans, int count, const Color& color, int drawMode,
-                                const uint8_t* coverage, int coverX, int coverY, int coverWidth, int coverHeight);
+  virtual void FillSpansCovered(const Span* spans, int count, const Color& color, int drawMode, const uint8_t* coverage,
+                                int coverX, int coverY, int coverWidth, int coverHeight);
   virtual void Blit(Image* image, int x, int y, const Rect& srcRect, const Color& color, int drawMode);
   virtual void BlitSubpixel(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,
                             const Color& color, int drawMode);

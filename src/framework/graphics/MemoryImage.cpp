@@ -262,9 +262,8 @@ uint8_t* MemoryImage::GetRunAlphaData() {
     // Walk each row from its right end, so a pixel's byte counts itself and what follows.
     for (int x = width - 1; x >= 0; --x) {
       const uint32_t p = bits ? bits[row + x] : palette[paletteIndices[row + x]];
-      const int nextClass = x + 1 < width ? (bits ? classOf(bits[row + x + 1])
-                                                      : classOf(palette[paletteIndices[row + x + 1]]))
-                                               : 3;
+      const int nextClass =
+          x + 1 < width ? (bits ? classOf(bits[row + x + 1]) : classOf(palette[paletteIndices[row + x + 1]])) : 3;
       run = classOf(p) == nextClass ? run + 1 : 1;
       runs[row + x] = uint8_t(std::min(run, 255));
     }

@@ -40,7 +40,6 @@ class MemoryImage : public Image {
   size_t displayAlphaCount_ = 0;  // entries in displayAlphaData (pixels, or 256 for a palette)
 
  public:
-
   explicit MemoryImage(ImageHost* app = nullptr);
   MemoryImage(const MemoryImage& other);
   ~MemoryImage() override;
@@ -83,10 +82,10 @@ class MemoryImage : public Image {
                     int drawMode) override;
   void BlitRotated(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect, const Color& color,
                    int drawMode, double rot, float rotCenterX, float rotCenterY) override;
-  void BlitStretched(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect,
-                     const Color& color, int drawMode, bool fastStretch) override;
-  void BlitTransformed(Image* image, float x, float y, const Matrix3& matrix, const Rect& clipRect,
-                       const Color& color, int drawMode, const Rect& srcRect, bool blend) override;
+  void BlitStretched(Image* image, const Rect& destRect, const Rect& srcRect, const Rect& clipRect, const Color& color,
+                     int drawMode, bool fastStretch) override;
+  void BlitTransformed(Image* image, float x, float y, const Matrix3& matrix, const Rect& clipRect, const Color& color,
+                       int drawMode, const Rect& srcRect, bool blend) override;
   void BlitTriangles(Image* texture, const TriVertex (*triangles)[3], int count, const Rect& clipRect,
                      const Color& color, int drawMode, float tx, float ty, bool blend) override;
 

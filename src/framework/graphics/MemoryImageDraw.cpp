@@ -18,8 +18,8 @@ constexpr int kAdditive = 1;
 int Clamp255(int v) { return std::clamp(v, 0, 255); }
 
 uint32_t Pack(const Color& c) {
-  return (uint32_t(Clamp255(c.alpha)) << 24) | (uint32_t(Clamp255(c.red)) << 16) |
-         (uint32_t(Clamp255(c.green)) << 8) | uint32_t(Clamp255(c.blue));
+  return (uint32_t(Clamp255(c.alpha)) << 24) | (uint32_t(Clamp255(c.red)) << 16) | (uint32_t(Clamp255(c.green)) << 8) |
+         uint32_t(Clamp255(c.blue));
 }
 
 bool IsWhite(const Color& c) { return c == Color::White; }
@@ -33,8 +33,7 @@ struct RectF {
 };
 
 RectF Intersect(const RectF& a, const RectF& b) {
-  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-          std::min(a.bottom, b.bottom)};
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
 }
 
 // The whole pixels whose top-left corner lies in a (non-empty, image-bounded) float box.
@@ -293,14 +292,18 @@ void MemoryImage::Blit(Image* image, int x, int y, const Rect& srcRect, const Co
   src->UpdateAlphaFlags();
   const bool opaqueDest = IsOpaqueDestination();
   const bool partial = src->hasTransparent || src->hasTranslucent;
-  const uint8_t* runs = (drawMode != kAdditive && opaqueDest && IsWhite(color) && src != this) ? src->GetRunAlphaData()
-                                                                                                 : nullptr;
+  const uint8_t* runs =
+      (drawMode != kAdditive && opaqueDest && IsWhite(color) && src != this) ? src->GetRunAlphaData() : nullptr;
   // Another image's 32-bit pixels are read in place: the whole rectangle is one kernel call.
   if (src != this && !src->bits && !src->palette) src->GetPixels();
   if (src != this && src->bits) {
     const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
-    const Kernels::Area area{bits.get() + size_t(d.y) * width + d.x, width,
-                             src->bits.get() + size_t(s.y) * src->width + s.x, src->width, d.width, d.height};
+    const Kernels::Area area{bits.get() + size_t(d.y) * width + d.x,
+                             width,
+                             src->bits.get() + size_t(s.y) * src->width + s.x,
+                             src->width,
+                             d.width,
+                             d.height};
     // Flags just worked out from the pixels (not forced) can prove every source pixel opaque;
     // then the run-alpha rule is a plain copy.
     const bool provenOpaque = !src->modeForced && !src->pixelsDirty && !partial;
@@ -319,12 +322,11 @@ void MemoryImage::Blit(Image* image, int x, int y, const Rect& srcRect, const Co
   if (src == this) {
     selfCopy.resize(size_t(s.width) * s.height);
     for (int row = 0; row < s.height; ++row)
-      std::memcpy(&selfCopy[size_t(row) * s.width], bits.get() + size_t(s.y + row) * width + s.x,
-                  size_t(s.width) * 4);
+      std::memcpy(&selfCopy[size_t(row) * s.width], bits.get() + size_t(s.y + row) * width + s.x, size_t(s.width) * 4);
   }
   for (int row = 0; row < d.height; ++row) {
-    const uint32_t* line = src == this ? &selfCopy[size_t(row) * s.width]
-                                       : src->SourceRow(s.x, s.y + row, d.width, scratch.data());
+    const uint32_t* line =
+        src == this ? &selfCopy[size_t(row) * s.width] : src->SourceRow(s.x, s.y + row, d.width, scratch.data());
     if (!line) return;
     const uint8_t* runRow = runs ? runs + size_t(s.y + row) * src->width + s.x : nullptr;
     ComposeRow(d.x, d.y + row, line, runRow, d.width, color, drawMode, opaqueDest, partial);
@@ -343,8 +345,9 @@ void MemoryImage::BlitMirroredSoftware(MemoryImage* src, int x, int y, const Rec
   const int64_t right = int64_t(srcRect.x) + srcRect.width;  // one past the source's rightmost column
   const int64_t destLeft = int64_t(x) + (right - (int64_t(s.x) + s.width));
   const int64_t destTop = int64_t(y) + (s.y - srcRect.y);
-  const RectF df = Intersect({double(destLeft), double(destTop), double(destLeft) + s.width, double(destTop) + s.height},
-                             {0, 0, double(width), double(height)});
+  const RectF df =
+      Intersect({double(destLeft), double(destTop), double(destLeft) + s.width, double(destTop) + s.height},
+                {0, 0, double(width), double(height)});
   if (df.Empty() || !GetPixels()) return;
   const Rect d(int(df.left), int(df.top), int(df.right - df.left), int(df.bottom - df.top));
   src->UpdateAlphaFlags();
@@ -446,8 +449,8 @@ namespace {
 // two nearest source pixels, with the first and last source pixels landing on the first and last
 // destination pixels.
 struct AxisFilter {
-  int taps = 0;                 // weights per destination pixel
-  std::vector<int> first;       // source index (from the source rectangle's start) per pixel
+  int taps = 0;                  // weights per destination pixel
+  std::vector<int> first;        // source index (from the source rectangle's start) per pixel
   std::vector<uint16_t> weight;  // taps weights per pixel
 };
 
@@ -646,16 +649,16 @@ void MemoryImage::DrawMapped(MemoryImage* src, const Rect& srcRect, const Rect& 
       if (!std::isfinite(forward.m[r][c]) || !std::isfinite(inverse.m[r][c])) return;
   double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
   for (int corner = 0; corner < 4; ++corner) {
-    const Vector2 p = forward * Vector2{(corner & 1) ? float(srcRect.width) : 0.0f,
-                                        (corner & 2) ? float(srcRect.height) : 0.0f};
+    const Vector2 p =
+        forward * Vector2{(corner & 1) ? float(srcRect.width) : 0.0f, (corner & 2) ? float(srcRect.height) : 0.0f};
     minX = std::min(minX, double(p.x));
     maxX = std::max(maxX, double(p.x));
     minY = std::min(minY, double(p.y));
     maxY = std::max(maxY, double(p.y));
   }
-  const RectF box = Intersect(Intersect({std::floor(minX), std::floor(minY), std::ceil(maxX), std::ceil(maxY)},
-                                        ToRectF(clipRect)),
-                              {0, 0, double(width), double(height)});
+  const RectF box =
+      Intersect(Intersect({std::floor(minX), std::floor(minY), std::ceil(maxX), std::ceil(maxY)}, ToRectF(clipRect)),
+                {0, 0, double(width), double(height)});
   if (box.Empty() || !GetPixels()) return;
   if (!src->bits && !src->GetPixels()) return;
   WalkAndSample(src, area, srcRect, PixelBox(box), inverse, color, blend, nullptr);
@@ -676,7 +679,8 @@ void MemoryImage::WalkAndSample(MemoryImage* src, const Rect& area, const Rect& 
       const Vector2 local = inverse * Vector2{cxp, cyp};
       const double u = srcRect.x + double(local.x) - 0.5, v = srcRect.y + double(local.y) - 0.5;
       if (u <= area.x - 1.0 || v <= area.y - 1.0 || u >= area.x + area.width || v >= area.y + area.height) continue;
-      const uint32_t s = blend ? SampleBilinear(spx, src->width, area, u, v) : SampleNearest(spx, src->width, area, u, v);
+      const uint32_t s =
+          blend ? SampleBilinear(spx, src->width, area, u, v) : SampleNearest(spx, src->width, area, u, v);
       const uint32_t before = dst[X];
       dst[X] = white ? Blend::Over(before, s) : Blend::OverTinted(before, s, tint);
       if (keepAlpha) dst[X] = (dst[X] & 0xFFFFFF) | (before & 0xFF000000u);
@@ -736,11 +740,12 @@ void MemoryImage::BlitTriangles(Image* texture, const TriVertex (*triangles)[3],
     if (!finite) continue;
     bool matrixFinite = true;
     for (int r = 0; r < 3; ++r)
-      for (int c = 0; c < 3; ++c) matrixFinite = matrixFinite && std::isfinite(forward.m[r][c]) && std::isfinite(inverse.m[r][c]);
+      for (int c = 0; c < 3; ++c)
+        matrixFinite = matrixFinite && std::isfinite(forward.m[r][c]) && std::isfinite(inverse.m[r][c]);
     if (!matrixFinite) continue;
-    const RectF box = Intersect(Intersect({std::floor(minX), std::floor(minY), std::ceil(maxX), std::ceil(maxY)},
-                                          ToRectF(clipRect)),
-                                {0, 0, double(width), double(height)});
+    const RectF box =
+        Intersect(Intersect({std::floor(minX), std::floor(minY), std::ceil(maxX), std::ceil(maxY)}, ToRectF(clipRect)),
+                  {0, 0, double(width), double(height)});
     if (box.Empty() || !GetPixels() || (!src->bits && !src->GetPixels())) continue;
     // Vertex colours multiply the draw colour (the first corner's colour stands for the face).
     const Color vc(v[0].color, int(v[0].color >> 24));

@@ -32,8 +32,8 @@ void Transform::Rotate(float angle) {
 
 void Transform::Scale(float sx, float sy) {
   // A single horizontal mirror stays simple; anything the simple form cannot express does not.
-  const bool needsMatrix = usesMatrix || rotated || preTransX != 0 || preTransY != 0 ||
-                           (sx < 0 && scaleX * sx != -1) || sy < 0;
+  const bool needsMatrix =
+      usesMatrix || rotated || preTransX != 0 || preTransY != 0 || (sx < 0 && scaleX * sx != -1) || sy < 0;
   if (!needsMatrix) {
     scaleX *= sx;
     scaleY *= sy;

@@ -80,13 +80,13 @@ bool HeadlessWindowSystem::Present(WindowHandle window, const uint32_t* pixels, 
   const int x1 = int(std::clamp<int64_t>(int64_t(changedX) + changedWidth, x0, width));
   const int y1 = int(std::clamp<int64_t>(int64_t(changedY) + changedHeight, y0, height));
   for (int y = y0; y < y1; ++y)
-    std::copy(pixels + size_t(y) * width + x0, pixels + size_t(y) * width + x1, frame_.begin() + long(size_t(y) * width + x0));
+    std::copy(pixels + size_t(y) * width + x0, pixels + size_t(y) * width + x1,
+              frame_.begin() + long(size_t(y) * width + x0));
   ++presentCount_;
   return true;
 }
 
-int HeadlessWindowSystem::ShowMessageBox(WindowHandle, const std::string& text, const std::string& caption,
-                                         uint32_t) {
+int HeadlessWindowSystem::ShowMessageBox(WindowHandle, const std::string& text, const std::string& caption, uint32_t) {
   messageBoxLog_.push_back(caption + ": " + text);
   std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
   return messageBoxAnswer_;

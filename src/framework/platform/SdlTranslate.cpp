@@ -15,18 +15,17 @@ namespace Orva {
 namespace {
 
 // Virtual keys KeyCodes.h has no name for.
-constexpr int kKeyClear = 0x0C;      // keypad 5 with Num Lock off
-constexpr int kKeyOem102 = 0xE2;     // the extra key beside left Shift on ISO keyboards
-constexpr int kKeyF13 = 0x7C;        // F13..F24 follow F12
+constexpr int kKeyClear = 0x0C;   // keypad 5 with Num Lock off
+constexpr int kKeyOem102 = 0xE2;  // the extra key beside left Shift on ISO keyboards
+constexpr int kKeyF13 = 0x7C;     // F13..F24 follow F12
 constexpr int kKeyVolumeMute = 0xAD;
 constexpr int kKeyVolumeDown = 0xAE;
 constexpr int kKeyVolumeUp = 0xAF;
 
 int KeypadKey(SDL_Scancode scancode, bool numLock) {
   // With Num Lock off the digit keys are the navigation keys printed beneath the digits.
-  static constexpr int kNavigation[10] = {KEYCODE_INSERT, KEYCODE_END,  KEYCODE_DOWN, KEYCODE_NEXT,
-                                          KEYCODE_LEFT,   kKeyClear,    KEYCODE_RIGHT, KEYCODE_HOME,
-                                          KEYCODE_UP,     KEYCODE_PRIOR};
+  static constexpr int kNavigation[10] = {KEYCODE_INSERT, KEYCODE_END,   KEYCODE_DOWN, KEYCODE_NEXT, KEYCODE_LEFT,
+                                          kKeyClear,      KEYCODE_RIGHT, KEYCODE_HOME, KEYCODE_UP,   KEYCODE_PRIOR};
   int digit = -1;
   switch (scancode) {
     case SDL_SCANCODE_KP_0: digit = 0; break;
@@ -59,7 +58,8 @@ int SymbolKey(SDL_Keycode key) {
   switch (key) {
     case SDLK_BACKSPACE: return KEYCODE_BACK;
     case SDLK_TAB: return KEYCODE_TAB;
-    case SDLK_RETURN: case SDLK_RETURN2: return KEYCODE_RETURN;
+    case SDLK_RETURN:
+    case SDLK_RETURN2: return KEYCODE_RETURN;
     case SDLK_ESCAPE: return KEYCODE_ESCAPE;
     case SDLK_SPACE: return KEYCODE_SPACE;
     case SDLK_PAUSE: return KEYCODE_PAUSE;
@@ -75,15 +75,19 @@ int SymbolKey(SDL_Keycode key) {
     case SDLK_PRINTSCREEN: return KEYCODE_SNAPSHOT;
     case SDLK_INSERT: return KEYCODE_INSERT;
     case SDLK_DELETE: return KEYCODE_DELETE;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return KEYCODE_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return KEYCODE_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return KEYCODE_MENU;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return KEYCODE_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return KEYCODE_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return KEYCODE_MENU;
     case SDLK_LGUI: return KEYCODE_LWIN;
     case SDLK_RGUI: return KEYCODE_RWIN;
     case SDLK_APPLICATION: return KEYCODE_APPS;
     case SDLK_NUMLOCKCLEAR: return KEYCODE_NUMLOCK;
     case SDLK_SCROLLLOCK: return KEYCODE_SCROLL;
-    case SDLK_MUTE: case SDLK_AUDIOMUTE: return kKeyVolumeMute;
+    case SDLK_MUTE:
+    case SDLK_AUDIOMUTE: return kKeyVolumeMute;
     case SDLK_VOLUMEDOWN: return kKeyVolumeDown;
     case SDLK_VOLUMEUP: return kKeyVolumeUp;
     case SDLK_SEMICOLON: return KEYCODE_OEM_1;
@@ -115,7 +119,8 @@ int PositionKey(SDL_Scancode scancode) {
     case SDL_SCANCODE_SLASH: return KEYCODE_OEM_2;
     case SDL_SCANCODE_GRAVE: return KEYCODE_OEM_3;
     case SDL_SCANCODE_LEFTBRACKET: return KEYCODE_OEM_4;
-    case SDL_SCANCODE_BACKSLASH: case SDL_SCANCODE_NONUSHASH: return KEYCODE_OEM_5;
+    case SDL_SCANCODE_BACKSLASH:
+    case SDL_SCANCODE_NONUSHASH: return KEYCODE_OEM_5;
     case SDL_SCANCODE_RIGHTBRACKET: return KEYCODE_OEM_6;
     case SDL_SCANCODE_APOSTROPHE: return KEYCODE_OEM_7;
     case SDL_SCANCODE_NONUSBACKSLASH: return kKeyOem102;
@@ -126,8 +131,7 @@ int PositionKey(SDL_Scancode scancode) {
 }  // namespace
 
 int VirtualKeyFromSdl(int32_t key, int scancode, bool numLock) {
-  const auto position =
-      scancode > 0 && scancode < SDL_NUM_SCANCODES ? SDL_Scancode(scancode) : SDL_SCANCODE_UNKNOWN;
+  const auto position = scancode > 0 && scancode < SDL_NUM_SCANCODES ? SDL_Scancode(scancode) : SDL_SCANCODE_UNKNOWN;
   // The keypad is recognised by position: its symbols do not depend on the layout.
   const int keypad = KeypadKey(position, numLock);
   if (keypad >= 0) return keypad;

@@ -296,9 +296,7 @@ void SdlWindowSystem::Translate(const SDL_Event& event) {
   // without a window with id 0.
   const auto forUs = [this](uint32_t windowId) { return sdlWindow_ && (windowId == sdlWindowId_ || windowId == 0); };
   switch (event.type) {
-    case SDL_QUIT:
-      Queue(MSG_CLOSE, 0, 0);
-      break;
+    case SDL_QUIT: Queue(MSG_CLOSE, 0, 0); break;
     case SDL_WINDOWEVENT:
       if (forUs(event.window.windowID)) TranslateWindowEvent(event);
       break;
@@ -361,46 +359,28 @@ void SdlWindowSystem::Translate(const SDL_Event& event) {
       // Renderer and texture are gone with the device; the next Present makes them again.
       rendererLost_ = true;
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 void SdlWindowSystem::TranslateWindowEvent(const SDL_Event& event) {
   const int64_t logicalSize = MakeLParam(logicalWidth_, logicalHeight_);
   switch (event.window.event) {
-    case SDL_WINDOWEVENT_CLOSE:
-      Queue(MSG_CLOSE, 0, 0);
-      break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-      Queue(MSG_ACTIVATEAPP, 1, 0);
-      break;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
-      Queue(MSG_ACTIVATEAPP, 0, 0);
-      break;
+    case SDL_WINDOWEVENT_CLOSE: Queue(MSG_CLOSE, 0, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: Queue(MSG_ACTIVATEAPP, 1, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST: Queue(MSG_ACTIVATEAPP, 0, 0); break;
     // The size the game sees is the frame's: the window only scales it.
-    case SDL_WINDOWEVENT_MINIMIZED:
-      Queue(MSG_SIZE, SIZE_MINIMIZED, 0);
-      break;
-    case SDL_WINDOWEVENT_MAXIMIZED:
-      Queue(MSG_SIZE, SIZE_MAXIMIZED, logicalSize);
-      break;
-    case SDL_WINDOWEVENT_RESTORED:
-      Queue(MSG_SIZE, SIZE_RESTORED, logicalSize);
-      break;
-    case SDL_WINDOWEVENT_MOVED:
-      Queue(MSG_MOVE, 0, MakeLParam(event.window.data1, event.window.data2));
-      break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-      RedrawLastFrame();
-      break;
+    case SDL_WINDOWEVENT_MINIMIZED: Queue(MSG_SIZE, SIZE_MINIMIZED, 0); break;
+    case SDL_WINDOWEVENT_MAXIMIZED: Queue(MSG_SIZE, SIZE_MAXIMIZED, logicalSize); break;
+    case SDL_WINDOWEVENT_RESTORED: Queue(MSG_SIZE, SIZE_RESTORED, logicalSize); break;
+    case SDL_WINDOWEVENT_MOVED: Queue(MSG_MOVE, 0, MakeLParam(event.window.data1, event.window.data2)); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED: RedrawLastFrame(); break;
     case SDL_WINDOWEVENT_EXPOSED:
       // The frame is still in the texture: the window is repaired at once, whatever the game does.
       RedrawLastFrame();
       Queue(MSG_PAINT, 0, 0);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -487,8 +467,7 @@ bool SdlWindowSystem::ReadBackOutput(std::vector<uint32_t>& pixels, int& width, 
   // drawn stays as it was drawn.
   SDL_RenderSetLogicalSize(renderer_, 0, 0);
   pixels.assign(size_t(width) * size_t(height), 0);
-  const bool ok =
-      SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) == 0;
+  const bool ok = SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, pixels.data(), width * 4) == 0;
   SDL_RenderSetLogicalSize(renderer_, logicalWidth_, logicalHeight_);
   return ok;
 }
@@ -558,12 +537,11 @@ CursorHandle SdlWindowSystem::CreateColorCursor(const uint32_t* pixels, int widt
   if (!pixels || width <= 0 || height <= 0 || width > 256 || height > 256) return 0;
   // SDL wants writable pixels for a surface it only reads; a copy keeps the caller's untouched.
   std::vector<uint32_t> copy(pixels, pixels + size_t(width) * size_t(height));
-  SDL_Surface* surface = SDL_CreateRGBSurfaceFrom(copy.data(), width, height, 32, width * 4, 0x00FF0000u,
-                                                  0x0000FF00u, 0x000000FFu, 0xFF000000u);
+  SDL_Surface* surface = SDL_CreateRGBSurfaceFrom(copy.data(), width, height, 32, width * 4, 0x00FF0000u, 0x0000FF00u,
+                                                  0x000000FFu, 0xFF000000u);
   if (!surface) return 0;
   // SDL refuses a hot spot outside the picture; the nearest edge is what was meant.
-  SDL_Cursor* cursor =
-      SDL_CreateColorCursor(surface, std::clamp(hotX, 0, width - 1), std::clamp(hotY, 0, height - 1));
+  SDL_Cursor* cursor = SDL_CreateColorCursor(surface, std::clamp(hotX, 0, width - 1), std::clamp(hotY, 0, height - 1));
   SDL_FreeSurface(surface);
   if (!cursor) return 0;
   const CursorHandle handle = nextCursor_++;

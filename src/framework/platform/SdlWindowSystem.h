@@ -58,8 +58,7 @@ class SdlWindowSystem : public WindowSystem {
   bool Present(WindowHandle window, const uint32_t* pixels, int width, int height, int changedX, int changedY,
                int changedWidth, int changedHeight) override;
 
-  int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
-                     uint32_t flags) override;
+  int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption, uint32_t flags) override;
 
   void SetClipboardText(const std::string& text) override;
   std::string GetClipboardText() override;

@@ -29,7 +29,13 @@ struct WindowSpec {
 enum class StandardCursor { Arrow, Hand, TextBeam, NoEntry, Move, SizeNeSw, SizeNS, SizeNwSe, SizeWE, Busy, Hidden };
 
 // Message box flags and answers, numbered as the classic desktop numbers them.
-enum MessageBoxFlags : uint32_t { MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_YESNO = 0x4, MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20 };
+enum MessageBoxFlags : uint32_t {
+  MB_OK = 0x0,
+  MB_OKCANCEL = 0x1,
+  MB_YESNO = 0x4,
+  MB_ICONERROR = 0x10,
+  MB_ICONQUESTION = 0x20
+};
 enum MessageBoxResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
 // Everything the framework needs of the desktop: the main window, its message stream, the

@@ -1,5 +1,3 @@
-#include "framework/graphics/BlitKernels.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/graphics/BlitKernels.h"
 #include "framework/graphics/PixelBlend.h"
 
 namespace Orva::Kernels {
@@ -349,10 +348,10 @@ TEST_P(BlitKernelsTest, RunAlphaRowsWithLongAndClippedRuns) {
     return row;
   };
   const std::vector<std::vector<std::pair<int, int>>> patterns = {
-      {{0, 3}, {2, 2}, {1, 20}, {2, 2}, {0, 3}},     // a sprite row: rim, body, rim
-      {{1, 7}, {2, 1}, {1, 9}, {0, 15}, {1, 17}},    // runs just either side of 8 and 16
-      {{1, 600}, {2, 5}, {0, 300}, {1, 40}},         // opaque and transparent runs past 255
-      {{2, 300}, {1, 1}, {0, 1}, {2, 31}},           // a translucent run past 255, single pixels
+      {{0, 3}, {2, 2}, {1, 20}, {2, 2}, {0, 3}},   // a sprite row: rim, body, rim
+      {{1, 7}, {2, 1}, {1, 9}, {0, 15}, {1, 17}},  // runs just either side of 8 and 16
+      {{1, 600}, {2, 5}, {0, 300}, {1, 40}},       // opaque and transparent runs past 255
+      {{2, 300}, {1, 1}, {0, 1}, {2, 31}},         // a translucent run past 255, single pixels
       {{0, 1}, {1, 1}, {2, 1}, {0, 1}, {1, 1}, {2, 1}, {1, 33}},
   };
   for (const auto& pattern : patterns) {
@@ -371,12 +370,13 @@ TEST_P(BlitKernelsTest, RunAlphaRowsWithLongAndClippedRuns) {
     spans.emplace_back(total - 1, 1);
     for (const auto& [start, count] : spans) {
       if (count <= 0 || start + count > total) continue;
-      const Row d(dst.begin() + start, dst.begin() + start + count), s(src.begin() + start, src.begin() + start + count);
+      const Row d(dst.begin() + start, dst.begin() + start + count),
+          s(src.begin() + start, src.begin() + start + count);
       const auto kernel = [&](uint32_t* out, const uint32_t* in, int n) {
         RowRunAlpha(out, in, runs.data() + start, n);
       };
-      ASSERT_TRUE(Check(d, s, kernel, kOverOpaqueCopy, start % 8)) << "row of " << total << " from " << start
-                                                                   << " for " << count;
+      ASSERT_TRUE(Check(d, s, kernel, kOverOpaqueCopy, start % 8))
+          << "row of " << total << " from " << start << " for " << count;
     }
   }
 }
@@ -449,15 +449,16 @@ TEST_P(BlitKernelsTest, ComposeChoosesTheBlitRule) {
     AreaCompose({&px, 1, &white, 1, 1, 1}, runs, tint, additive, opaqueDest, false);
     return px;
   };
-  EXPECT_EQ(draw(&run, nullptr, false, true), 0xFFFFFFFFu);     // run alpha copies
-  EXPECT_EQ(draw(nullptr, nullptr, false, true), 0xFFFFFFFFu);  // so does the opaque-destination rule
-  EXPECT_EQ(draw(nullptr, nullptr, false, false), 0xFFFEFEFEu); // plain composition
-  EXPECT_EQ(draw(&run, &half, false, true), 0xFF7F7F7Fu);       // tinted: m = 128, 255 * 128 / 256
-  EXPECT_EQ(draw(&run, nullptr, true, true), 0xFFFFFFFFu);      // additive saturates
-  EXPECT_EQ(draw(nullptr, &half, true, true), 0xFF808080u);     // tinted additive: 255 * 128 / 255 = 128
+  EXPECT_EQ(draw(&run, nullptr, false, true), 0xFFFFFFFFu);      // run alpha copies
+  EXPECT_EQ(draw(nullptr, nullptr, false, true), 0xFFFFFFFFu);   // so does the opaque-destination rule
+  EXPECT_EQ(draw(nullptr, nullptr, false, false), 0xFFFEFEFEu);  // plain composition
+  EXPECT_EQ(draw(&run, &half, false, true), 0xFF7F7F7Fu);        // tinted: m = 128, 255 * 128 / 256
+  EXPECT_EQ(draw(&run, nullptr, true, true), 0xFFFFFFFFu);       // additive saturates
+  EXPECT_EQ(draw(nullptr, &half, true, true), 0xFF808080u);      // tinted additive: 255 * 128 / 255 = 128
 }
 
-INSTANTIATE_TEST_SUITE_P(Sets, BlitKernelsTest, ::testing::Values(KernelSet::Scalar, KernelSet::Vector, KernelSet::Avx2),
+INSTANTIATE_TEST_SUITE_P(Sets, BlitKernelsTest,
+                         ::testing::Values(KernelSet::Scalar, KernelSet::Vector, KernelSet::Avx2),
                          [](const ::testing::TestParamInfo<KernelSet>& set) {
                            return std::string(KernelSetName(set.param));
                          });

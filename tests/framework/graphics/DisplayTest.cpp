@@ -1,9 +1,8 @@
 // The display: the back buffer it makes and how frames reach the window.
-#include "framework/graphics/DDInterface.h"
-
 #include <gtest/gtest.h>
 
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/DDInterface.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageHost.h"
 #include "framework/platform/HeadlessWindowSystem.h"

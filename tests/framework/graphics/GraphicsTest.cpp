@@ -1,6 +1,4 @@
 // The drawing context: state, translation and clipping, image draws, lines and text layout.
-#include "framework/graphics/Graphics.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,6 +7,7 @@
 
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/Font.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "support/ImageTestSupport.h"
 
@@ -218,8 +217,9 @@ TEST(GraphicsImageTest, AnUntransformedTransformCentresThePicture) {
 
 TEST(GraphicsImageTest, NineSliceKeepsCornersAndTilesEdgesAndCentre) {
   // A 3 x 3 source: corners 1, edges 2, centre 3 in the blue channel.
-  auto box = MakeImage(3, 3, {0xFF000001, 0xFF000002, 0xFF000001, 0xFF000002, 0xFF000003, 0xFF000002, 0xFF000001,
-                              0xFF000002, 0xFF000001});
+  auto box = MakeImage(
+      3, 3,
+      {0xFF000001, 0xFF000002, 0xFF000001, 0xFF000002, 0xFF000003, 0xFF000002, 0xFF000001, 0xFF000002, 0xFF000001});
   auto screen = MakeScreen(8, 6, 0xFFFFFFFF);
   Graphics(screen.get()).DrawImageNineSlice(Rect(1, 1, 6, 4), box.get());
   EXPECT_EQ(PixelAt(*screen, 1, 1), 0xFF000001u);
@@ -284,7 +284,8 @@ TEST(GraphicsImageTest, StretchingRulesForFastAndSmooth) {
 TEST(GraphicsImageTest, SmoothStretchKeepsAUniformPictureUniformAtAnySize) {
   // Weights that do not add up show as a drift in colour somewhere along the stretch.
   auto plain = MakeFilled(7, 5, 0xFF3C8AD2);
-  for (const Rect dest : {Rect(0, 0, 23, 11), Rect(1, 2, 3, 2), Rect(0, 0, 7, 5), Rect(-5, -3, 40, 31), Rect(2, 1, 1, 1)}) {
+  for (const Rect dest :
+       {Rect(0, 0, 23, 11), Rect(1, 2, 3, 2), Rect(0, 0, 7, 5), Rect(-5, -3, 40, 31), Rect(2, 1, 1, 1)}) {
     auto screen = MakeScreen(30, 25, 0xFF3C8AD2);
     Graphics(screen.get()).DrawImage(plain.get(), dest, Rect(0, 0, 7, 5));
     EXPECT_EQ(CountNot(*screen, 0xFF3C8AD2), 0) << dest.width << "x" << dest.height;

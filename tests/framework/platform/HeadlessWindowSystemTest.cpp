@@ -1,7 +1,6 @@
-#include "framework/platform/HeadlessWindowSystem.h"
-
 #include <gtest/gtest.h>
 
+#include "framework/platform/HeadlessWindowSystem.h"
 #include "framework/platform/KeyCodes.h"
 
 namespace Orva {

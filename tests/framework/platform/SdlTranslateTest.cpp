@@ -1,15 +1,14 @@
-#include "framework/platform/SdlTranslate.h"
-
 #include <SDL_keycode.h>
-#include <SDL_video.h>
 #include <SDL_mouse.h>
 #include <SDL_scancode.h>
+#include <SDL_video.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "framework/platform/KeyCodes.h"
+#include "framework/platform/SdlTranslate.h"
 #include "framework/platform/SdlWindowSystem.h"
 #include "framework/platform/WindowMessage.h"
 
@@ -144,8 +143,16 @@ TEST(SdlText, Utf8BecomesLatin1AndOtherCharactersAreDropped) {
   EXPECT_EQ(Utf8ToLatin1("caf\xC3\xA9", 0), "caf\xE9");
   EXPECT_EQ(Utf8ToLatin1("\xC2\xA0\xC3\xBF", 0), "\xA0\xFF");  // the ends of Latin-1
   EXPECT_EQ(Utf8ToLatin1("\xC4\x80", 0), "") << "U+0100 is past 8 bits";
-  EXPECT_EQ(Utf8ToLatin1("a\xE2\x82\xAC" "b", 0), "ab") << "the euro sign";
-  EXPECT_EQ(Utf8ToLatin1("a\xF0\x9F\x98\x80" "b", 0), "ab") << "a 4-byte character goes as one";
+  EXPECT_EQ(Utf8ToLatin1("a\xE2\x82\xAC"
+                         "b",
+                         0),
+            "ab")
+      << "the euro sign";
+  EXPECT_EQ(Utf8ToLatin1("a\xF0\x9F\x98\x80"
+                         "b",
+                         0),
+            "ab")
+      << "a 4-byte character goes as one";
   EXPECT_EQ(Utf8ToLatin1("\xE2\x82\xAC", '?'), "?");
   EXPECT_EQ(Utf8ToLatin1("\xF0\x9F\x98\x80", '?'), "?");
 }
@@ -162,8 +169,14 @@ TEST(SdlText, MalformedUtf8IsSkippedWithoutLosingWhatFollows) {
   EXPECT_EQ(Utf8ToLatin1("\xED\xA0\x80", '?'), "???");
   EXPECT_EQ(Utf8ToLatin1("\xF4\x90\x80\x80", '?'), "????") << "past U+10FFFF";
   // A sequence broken by an ASCII byte keeps that byte.
-  EXPECT_EQ(Utf8ToLatin1("\xC3" "A", '?'), "?A");
-  EXPECT_EQ(Utf8ToLatin1("\xF0\x9F" "A", '?'), "?A");
+  EXPECT_EQ(Utf8ToLatin1("\xC3"
+                         "A",
+                         '?'),
+            "?A");
+  EXPECT_EQ(Utf8ToLatin1("\xF0\x9F"
+                         "A",
+                         '?'),
+            "?A");
 }
 
 TEST(SdlText, CutOffSequencesAtTheEndAreNotReadPast) {

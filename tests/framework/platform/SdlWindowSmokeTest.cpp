@@ -238,7 +238,9 @@ TEST_F(SdlWindowSmokeTest, KeyAndTextEventsBecomeKeyAndCharacterMessages) {
   PushKey(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_NONE);
   PushKey(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A, KMOD_NONE, true);
   PushKey(SDL_KEYUP, SDLK_a, SDL_SCANCODE_A, KMOD_NONE);
-  PushText("\xC3\xA9\xE2\x82\xAC" "a\xF0");  // é, a euro sign, a, and a cut-off sequence
+  PushText(
+      "\xC3\xA9\xE2\x82\xAC"
+      "a\xF0");  // é, a euro sign, a, and a cut-off sequence
   PushKey(SDL_KEYDOWN, SDLK_RETURN, SDL_SCANCODE_RETURN, KMOD_NONE);
   PushKey(SDL_KEYDOWN, SDLK_LALT, SDL_SCANCODE_LALT, KMOD_LALT);
   PushKey(SDL_KEYDOWN, SDLK_x, SDL_SCANCODE_X, KMOD_LALT);
@@ -248,8 +250,8 @@ TEST_F(SdlWindowSmokeTest, KeyAndTextEventsBecomeKeyAndCharacterMessages) {
   quit.type = SDL_QUIT;
   ASSERT_EQ(SDL_PushEvent(&quit), 1);
 
-  const auto messages = DrainOnly({MSG_KEYDOWN, MSG_KEYUP, MSG_SYSKEYDOWN, MSG_SYSKEYUP, MSG_CHAR, MSG_SYSCHAR,
-                                   MSG_CLOSE});
+  const auto messages =
+      DrainOnly({MSG_KEYDOWN, MSG_KEYUP, MSG_SYSKEYDOWN, MSG_SYSKEYUP, MSG_CHAR, MSG_SYSCHAR, MSG_CLOSE});
   struct Expected {
     uint32_t message;
     uint64_t wParam;
@@ -287,7 +289,9 @@ TEST_F(SdlWindowSmokeTest, ClipboardKeepsLatin1TextAndHandsSdlUtf8) {
   EXPECT_STREQ(raw, "caf\xC3\xA9 \xC2\xA9");
   SDL_free(raw);
   EXPECT_EQ(system->GetClipboardText(), "caf\xE9 \xA9");
-  SDL_SetClipboardText("\xE2\x82\xAC" "5");
+  SDL_SetClipboardText(
+      "\xE2\x82\xAC"
+      "5");
   EXPECT_EQ(system->GetClipboardText(), "?5") << "what 8 bits cannot hold keeps its place";
 }
 
