@@ -594,30 +594,41 @@ void MemoryImage::BlitStretchedSoftware(MemoryImage* src, const Rect& destRect, 
       out[n * 4 + 3] = uint16_t(cb);
     }
   }
-  const bool white = IsWhite(color);
+  // Vertical pass: each destination row is summed channel by channel (a loop the compiler
+  // vectorises), turned back into straight pixels, and composed by the row kernels.
+  const size_t rowStride = size_t(outW) * 4;
+  std::vector<uint32_t> sums(rowStride);
+  std::vector<uint32_t> line(static_cast<size_t>(outW));
   const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
   for (int Y = y0; Y < y1; ++Y) {
     const int n = Y - y0;
     const int top = rows.first[size_t(n)] - needTop;
     const uint16_t* w = &rows.weight[size_t(n) * size_t(rows.taps)];
     const int taps = std::min(rows.taps, needRows - top);
-    uint32_t* dst = bits.get() + size_t(Y) * width + x0;
-    const uint16_t* base = &mid[size_t(top) * size_t(outW) * 4];
-    const size_t rowStride = size_t(outW) * 4;
-    for (int i = 0; i < outW; ++i) {
-      uint32_t acc[4] = {32768, 32768, 32768, 32768};
-      const uint16_t* m = base + size_t(i) * 4;
-      if (taps == 2) {  // every enlargement: two rows, unrolled
-        for (int c = 0; c < 4; ++c) acc[c] += w[0] * m[c] + w[1] * m[rowStride + c];
-      } else {
-        for (int k = 0; k < taps; ++k)
-          for (int c = 0; c < 4; ++c) acc[c] += w[k] * m[size_t(k) * rowStride + c];
+    const uint16_t* m = &mid[size_t(top) * rowStride];
+    if (taps == 2) {  // every enlargement: two rows
+      const uint32_t w0 = w[0], w1 = w[1];
+      const uint16_t* m1 = m + rowStride;
+      for (size_t j = 0; j < rowStride; ++j) sums[j] = (w0 * m[j] + w1 * m1[j] + 32768) >> 16;
+    } else {
+      for (size_t j = 0; j < rowStride; ++j) sums[j] = 32768;
+      for (int k = 0; k < taps; ++k) {
+        const uint32_t wk = w[k];
+        const uint16_t* mk = m + size_t(k) * rowStride;
+        for (size_t j = 0; j < rowStride; ++j) sums[j] += wk * mk[j];
       }
-      const uint32_t p = Unpremultiply(std::min<uint32_t>(255, acc[0] >> 16), std::min<uint32_t>(255, acc[1] >> 16),
-                                       std::min<uint32_t>(255, acc[2] >> 16), std::min<uint32_t>(255, acc[3] >> 16));
-      if (p >> 24 == 0) continue;
-      dst[i] = white ? Blend::Over(dst[i], p) : Blend::OverTinted(dst[i], p, tint);
+      for (size_t j = 0; j < rowStride; ++j) sums[j] >>= 16;
     }
+    for (int i = 0; i < outW; ++i) {
+      const uint32_t* c = &sums[size_t(i) * 4];
+      line[size_t(i)] = Unpremultiply(std::min<uint32_t>(255, c[0]), std::min<uint32_t>(255, c[1]),
+                                      std::min<uint32_t>(255, c[2]), std::min<uint32_t>(255, c[3]));
+    }
+    uint32_t* dst = bits.get() + size_t(Y) * width + x0;
+    if (IsWhite(color))
+      Kernels::RowOver(dst, line.data(), outW);
+    else
+      Kernels::RowOverTinted(dst, line.data(), outW, tint);
   }
   PixelsChanged();
 }
