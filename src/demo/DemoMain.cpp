@@ -57,9 +57,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "testcard: no display could be opened (try --headless)\n");
     return 1;
   }
-  WindowSpec spec;
-  spec.title = "Orva test card";
-  const WindowHandle window = system->CreateMainWindow(spec);
+  WindowOptions windowOptions;
+  windowOptions.title = "Orva test card";
+  const WindowHandle window = system->CreateMainWindow(windowOptions);
   if (!window) {
     std::fprintf(stderr, "testcard: the window could not be created\n");
     return 1;
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
   std::recursive_mutex displayLock;
   ImageRegistry images(displayLock);
   DDInterface display(system.get(), &images, displayLock);
-  const int result = display.Init(window, true, spec.width, spec.height);
+  const int result = display.Init(window, true, windowOptions.width, windowOptions.height);
   if (result != DDInterface::RESULT_OK) {
     std::fprintf(stderr, "testcard: %s %s\n", DDInterface::ResultName(result), display.errorText.c_str());
     return 1;
@@ -100,10 +100,11 @@ int main(int argc, char** argv) {
       // Alt+Enter switches between the window and desktop full screen by making the window anew.
       if (msg.message == MSG_SYSKEYDOWN && msg.wParam == KEYCODE_RETURN) {
         windowed = !windowed;
-        spec.windowed = windowed;
+        windowOptions.windowed = windowed;
         system->DestroyWindow(current);
-        current = system->CreateMainWindow(spec);
-        if (!current || display.Init(current, windowed, spec.width, spec.height) != DDInterface::RESULT_OK) {
+        current = system->CreateMainWindow(windowOptions);
+        if (!current ||
+            display.Init(current, windowed, windowOptions.width, windowOptions.height) != DDInterface::RESULT_OK) {
           std::fprintf(stderr, "testcard: could not switch the screen mode\n");
           return 1;
         }

@@ -18,7 +18,7 @@ struct Stage {
   std::recursive_mutex lock;
   ImageRegistry images{lock};
   DDInterface display{&system, &images, lock};
-  Stage() { EXPECT_EQ(display.Init(system.CreateMainWindow(WindowSpec{}), true, 640, 480), DDInterface::RESULT_OK); }
+  Stage() { EXPECT_EQ(display.Init(system.CreateMainWindow(WindowOptions{}), true, 640, 480), DDInterface::RESULT_OK); }
   std::vector<uint32_t> Draw(TestCard& card, int tick) {
     Graphics g(display.GetScreenImage());
     card.Draw(g, tick);

@@ -5,11 +5,11 @@
 
 namespace Orva {
 
-WindowHandle HeadlessWindowSystem::CreateMainWindow(const WindowSpec& spec) {
+WindowHandle HeadlessWindowSystem::CreateMainWindow(const WindowOptions& windowOptions) {
   window_ = nextHandle_++;
-  title_ = spec.title;
-  clientWidth_ = std::max(0, spec.width);
-  clientHeight_ = std::max(0, spec.height);
+  title_ = windowOptions.title;
+  clientWidth_ = std::max(0, windowOptions.width);
+  clientHeight_ = std::max(0, windowOptions.height);
   frameWidth_ = clientWidth_;
   frameHeight_ = clientHeight_;
   frame_.assign(size_t(frameWidth_) * size_t(frameHeight_), 0xFF000000u);

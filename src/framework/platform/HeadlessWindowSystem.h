@@ -23,7 +23,7 @@ class HeadlessWindowSystem : public WindowSystem {
   void Sleep(uint32_t milliseconds) override { now_ += milliseconds; }
   void AdvanceClock(uint32_t milliseconds) { now_ += milliseconds; }
 
-  WindowHandle CreateMainWindow(const WindowSpec& spec) override;
+  WindowHandle CreateMainWindow(const WindowOptions& windowOptions) override;
   void DestroyWindow(WindowHandle window) override;
   void ShowWindow(WindowHandle window, bool show) override;
   void SetWindowTitle(WindowHandle window, const std::string& title) override;

@@ -93,7 +93,7 @@ void SdlWindowSystem::Sleep(uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-WindowHandle SdlWindowSystem::CreateMainWindow(const WindowSpec& request) {
+WindowHandle SdlWindowSystem::CreateMainWindow(const WindowOptions& request) {
   // One main window at a time: a new one replaces the old.
   DestroyWindow(window_);
   const int width = std::max(1, request.width), height = std::max(1, request.height);

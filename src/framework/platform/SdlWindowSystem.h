@@ -38,7 +38,7 @@ class SdlWindowSystem : public WindowSystem {
   uint32_t GetTickCount() override;
   void Sleep(uint32_t milliseconds) override;
 
-  WindowHandle CreateMainWindow(const WindowSpec& request) override;
+  WindowHandle CreateMainWindow(const WindowOptions& request) override;
   void DestroyWindow(WindowHandle window) override;
   void ShowWindow(WindowHandle window, bool show) override;
   void SetWindowTitle(WindowHandle window, const std::string& title) override;

@@ -15,7 +15,7 @@ struct ScreenArea {
   int height = 0;
 };
 
-struct WindowSpec {
+struct WindowOptions {
   std::string title;
   int width = 640;  // logical client size: the back buffer's size
   int height = 480;
@@ -51,7 +51,7 @@ class WindowSystem {
   virtual uint32_t GetTickCount() = 0;
   virtual void Sleep(uint32_t milliseconds) = 0;
 
-  virtual WindowHandle CreateMainWindow(const WindowSpec& spec) = 0;
+  virtual WindowHandle CreateMainWindow(const WindowOptions& windowOptions) = 0;
   virtual void DestroyWindow(WindowHandle window) = 0;
   virtual void ShowWindow(WindowHandle window, bool show) = 0;
   virtual void SetWindowTitle(WindowHandle window, const std::string& title) = 0;

@@ -16,7 +16,7 @@ class DisplayTest : public ::testing::Test {
   std::recursive_mutex lock;
   ImageRegistry images{lock};
   DDInterface display{&system, &images, lock};
-  WindowHandle window = system.CreateMainWindow(WindowSpec{});
+  WindowHandle window = system.CreateMainWindow(WindowOptions{});
 };
 
 TEST_F(DisplayTest, InitMakesAnOpaqueBackBufferInTheScreenFormat) {

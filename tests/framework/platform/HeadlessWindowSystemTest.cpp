@@ -9,7 +9,7 @@ namespace {
 class HeadlessWindowSystemTest : public ::testing::Test {
  protected:
   HeadlessWindowSystem system;
-  WindowHandle window = system.CreateMainWindow(WindowSpec{});
+  WindowHandle window = system.CreateMainWindow(WindowOptions{});
 };
 
 TEST_F(HeadlessWindowSystemTest, ScriptedInputComesOutInOrderAsWindowMessages) {

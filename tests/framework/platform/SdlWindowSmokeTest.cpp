@@ -47,7 +47,7 @@ class SdlWindowSmokeTest : public ::testing::Test {
   }
 
   WindowHandle Open(bool windowed) {
-    WindowSpec request;
+    WindowOptions request;
     request.title = "Orva smoke test \xE9";
     request.windowed = windowed;
     const WindowHandle window = system->CreateMainWindow(request);
