@@ -8,8 +8,10 @@ packages=(
   g++ cmake make pkg-config clang-format
   # window, input, sound output and the software compositors the benchmarks compare against
   libsdl2-dev libpixman-1-dev
-  # image files
-  libpng-dev zlib1g-dev
+  # image files (OpenJPEG is loaded at run time; its headers describe the interface)
+  libpng-dev zlib1g-dev libjpeg62-turbo-dev libopenjp2-7 libopenjp2-7-dev
+  # the fuzzing campaign (scripts/fuzz.sh): clang with libFuzzer
+  clang libclang-rt-14-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # a virtual X display for the windowed smoke test

@@ -12,7 +12,6 @@ namespace Orva {
 
 namespace {
 
-constexpr int kNormal = 0;
 constexpr int kAdditive = 1;
 
 int Clamp255(int v) { return std::clamp(v, 0, 255); }
