@@ -92,8 +92,13 @@ class PakInterface : public PakInterfaceBase {
   static std::string NormalizeName(const std::string& name);
 
  private:
+  // Enters a record under key; a record it replaces is kept, since open files may point at it.
+  void EnterRecord(const std::string& key, std::unique_ptr<PakRecord> record);
+  bool NextArchiveMatch(PakSearch* search, PakFindData* findData);
+
   std::vector<std::unique_ptr<PakCollection>> collections_;
   std::map<std::string, std::unique_ptr<PakRecord>> records_;
+  std::vector<std::unique_ptr<PakRecord>> replaced_;
 };
 
 // The one process-wide instance, created on first use.
