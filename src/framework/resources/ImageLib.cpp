@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "framework/resources/ImageReading.h"
+
 namespace ImageLib {
 
 Image::Image(int w, int h) {
@@ -51,12 +53,13 @@ bool WritePNGToFile(std::FILE* file, const Image* image) {
 
 }  // namespace
 
-bool WritePNGImage(const std::string& fileName, const Image* image) {
-  if (!image || !image->bits || image->width <= 0 || image->height <= 0) return false;
+namespace Reading {
+
+bool WriteAtomically(const std::string& fileName, const std::function<bool(std::FILE*)>& write) {
   const std::string temp = fileName + ".tmp";
   std::FILE* file = std::fopen(temp.c_str(), "wb");
   if (!file) return false;
-  const bool written = WritePNGToFile(file, image);
+  const bool written = write(file);
   const bool closed = std::fclose(file) == 0;
   std::error_code ec;
   if (!written || !closed) {
@@ -69,6 +72,13 @@ bool WritePNGImage(const std::string& fileName, const Image* image) {
     return false;
   }
   return true;
+}
+
+}  // namespace Reading
+
+bool WritePNGImage(const std::string& fileName, const Image* image) {
+  if (!image || !image->bits || image->width <= 0 || image->height <= 0) return false;
+  return Reading::WriteAtomically(fileName, [image](std::FILE* file) { return WritePNGToFile(file, image); });
 }
 
 }  // namespace ImageLib
