@@ -314,7 +314,7 @@ bool XMLParser::NextItem(XMLItem& item) {
       }
       if (c == '\n') ++lineNum;
       // Counted from the item's first character, so white space between items is free.
-      if (item.kind != XMLItem::None && ++itemChars > kMaxItemLength) {
+      if (item.kind != XMLItem::None && ++itemChars > maxItemLength) {
         Fail("Item Too Long");
         return false;
       }

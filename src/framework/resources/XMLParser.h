@@ -86,6 +86,7 @@ class XMLParser {
   bool fixedDecoder = false;
   bool atStart = false;  // nothing decoded yet (a leading byte order mark is skipped)
   bool swapBytes = false;
+  size_t maxItemLength = kMaxItemLength;
 
  private:
   void Close();
