@@ -24,7 +24,7 @@ bool NameIs(const Str& s, size_t from, size_t to, const char* name) {
 }
 
 // Replaces "&name;" by its character; unknown names become a lone '&', and an '&' with no ';'
-// after it stays. One pass: the next ';' is searched for only once the last one is behind us.
+// after it stays. One pass into a new string (replacing in place would be quadratic).
 template <typename Str>
 Str DecodeEntities(const Str& s) {
   using Char = typename Str::value_type;
@@ -35,13 +35,13 @@ Str DecodeEntities(const Str& s) {
   } kEntities[] = {{"lt", '<'}, {"amp", '&'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '}, {"cr", '\n'}};
   Str out;
   out.reserve(s.size());
-  size_t semi = 0;
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] != Char('&')) {
       out.push_back(s[i]);
       continue;
     }
-    if (semi <= i) semi = s.find(Char(';'), i + 1);
+    // Each search ends where the reference does, and reading resumes after it.
+    const size_t semi = s.find(Char(';'), i + 1);
     if (semi == Str::npos) {
       // No ';' anywhere after: nothing further can be a reference.
       out.append(s, i, Str::npos);

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,13 @@ TEST(XMLParserTags, AttributesLooseAndOrdered) {
   EXPECT_EQ(Parse("<a x = \"1\" y=\"\" z>"), (Items{"S[]a x=1 y= z="}));
   // A repeated name keeps its last value and appears again in the order.
   EXPECT_EQ(Parse("<a k=1 j=2 k=3>"), (Items{"S[]a k=3 j=2 k=3"}));
+  // A stray "/" is stored but never listed.
+  XMLParser parser;
+  parser.OpenBuffer("<a / x>");
+  XMLItem item;
+  ASSERT_TRUE(parser.NextItem(item));
+  EXPECT_EQ(item.attributes, (std::map<std::string, std::string>{{"/", ""}, {"x", ""}}));
+  EXPECT_EQ(item.attributeOrder, std::vector<std::string>{"x"});
   // Quoted white space and angle brackets are kept; names and values are decoded.
   EXPECT_EQ(Parse("<a t=\"x  <b> y\" n&amp;m=&quot;q&quot;>"), (Items{"S[]a t=x  <b> y n&m=\"q\""}));
   // A character beyond 8 bits empties the value it is in.
@@ -168,7 +176,8 @@ TEST(XMLParserDecoding, Utf8ByMarkOrFixed) {
 TEST(XMLParserDecoding, Utf8DamageIsIllegal) {
   const std::string mark = "\xEF\xBB\xBF";
   EXPECT_EQ(ErrorOf(mark + "\x80"), "Illegal Character");          // lone continuation
-  EXPECT_EQ(ErrorOf(mark + "\xC0\x80"), "Illegal Character");      // over-long
+  EXPECT_EQ(ErrorOf(mark + "\xC1\x81"), "Illegal Character");      // over-long 'A'
+  EXPECT_EQ(ErrorOf(mark + "\xE0\x81\x81"), "Illegal Character");  // over-long 'A'
   EXPECT_EQ(ErrorOf(mark + "\xED\xA0\x80"), "Illegal Character");  // surrogate
   EXPECT_EQ(ErrorOf(mark + "\xEF\xBF\xBF"), "Illegal Character");  // U+FFFF
   EXPECT_EQ(ErrorOf(mark + "\xC3"), "Illegal Character");          // cut short
@@ -191,8 +200,8 @@ TEST(XMLParserDecoding, Utf16BothOrders) {
   const Items expected{"S[]a t=\xE9", "T[a]A", "E[a]a"};  // U+0141 keeps its low byte, 'A'
   EXPECT_EQ(Parse(Utf16(text, false)), expected);
   EXPECT_EQ(Parse(Utf16(text, true)), expected);
-  // A surrogate pair keeps the low 16 bits of its value (U+10041 again).
-  EXPECT_EQ(Parse(Utf16(u"\uFEFF<a>\xD800\xDC41</a>", false))[1], "T[a]A");
+  // A surrogate pair keeps the low 16 bits of its value (U+40041 reads as 'A', U+10441 as U+0441).
+  EXPECT_EQ(Parse(Utf16(u"\uFEFF<a t=\"\xD8C0\xDC41\" u=\"\xD801\xDC41\">", false)), (Items{"S[]a t=A u="}));
 }
 
 TEST(XMLParserDecoding, Utf16StraySurrogateEndsTheInput) {
