@@ -83,6 +83,14 @@ std::string AddAttribute(XMLItem& item, std::u16string& name, std::u16string& va
   return key;
 }
 
+// A byte order mark picks the decoder; without one each byte is a character.
+XMLParser::Decoder DecoderForMark(const unsigned char* mark, size_t size) {
+  if (size >= 2 && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF)))
+    return XMLParser::Decoder::Utf16;
+  if (size >= 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) return XMLParser::Decoder::Utf8;
+  return XMLParser::Decoder::Byte;
+}
+
 }  // namespace
 
 XMLParser::~XMLParser() { Close(); }
@@ -125,13 +133,9 @@ bool XMLParser::OpenFile(const std::string& name) {
     p_fseek(file, 0, SEEK_END);
     const long size = p_ftell(file);
     p_fseek(file, 0, SEEK_SET);
-    decoder = Decoder::Byte;
     unsigned char mark[3] = {0, 0, 0};
     const size_t got = size >= 2 ? p_fread(mark, 1, size >= 3 ? 3 : 2, file) : 0;
-    if (got >= 2 && ((mark[0] == 0xFF && mark[1] == 0xFE) || (mark[0] == 0xFE && mark[1] == 0xFF)))
-      decoder = Decoder::Utf16;
-    else if (got >= 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF)
-      decoder = Decoder::Utf8;
+    decoder = DecoderForMark(mark, got);
     // The decoders read the mark again (and skip it themselves).
     p_fseek(file, 0, SEEK_SET);
   }
@@ -144,14 +148,9 @@ bool XMLParser::OpenBuffer(std::string_view bytes) {
   Close();
   buffer_.assign(bytes);
   fromBuffer_ = true;
-  if (!fixedDecoder) {
-    const auto byteAt = [&](size_t i) { return static_cast<unsigned char>(buffer_[i]); };
-    decoder = Decoder::Byte;
-    if (buffer_.size() >= 2 && ((byteAt(0) == 0xFF && byteAt(1) == 0xFE) || (byteAt(0) == 0xFE && byteAt(1) == 0xFF)))
-      decoder = Decoder::Utf16;
-    else if (buffer_.size() >= 3 && byteAt(0) == 0xEF && byteAt(1) == 0xBB && byteAt(2) == 0xBF)
-      decoder = Decoder::Utf8;
-  }
+  if (!fixedDecoder)
+    decoder =
+        DecoderForMark(reinterpret_cast<const unsigned char*>(buffer_.data()), std::min<size_t>(buffer_.size(), 3));
   fileName.clear();
   Reset();
   return true;

@@ -84,6 +84,8 @@ TEST(XMLParserTags, AttributesLooseAndOrdered) {
   EXPECT_EQ(item.attributeOrder, std::vector<std::string>{"x"});
   // Quoted white space and angle brackets are kept; names and values are decoded.
   EXPECT_EQ(Parse("<a t=\"x  <b> y\" n&amp;m=&quot;q&quot;>"), (Items{"S[]a t=x  <b> y n&m=\"q\""}));
+  // '=' always switches to the value, quoted or not, so a quoted one loses it.
+  EXPECT_EQ(Parse("<a u=\"p=q\">"), (Items{"S[]a u=pq"}));
   // A character beyond 8 bits empties the value it is in.
   EXPECT_EQ(Parse("\xEF\xBB\xBF<a t=\"\xC5\x81\" u=\"\xC3\xA9\">"), (Items{"S[]a t= u=\xE9"}));
 }
