@@ -172,7 +172,8 @@ std::unique_ptr<Image> DecodeJPEG2000(const OpenJpeg& lib, const uint8_t* data, 
     lib.streamSetSeek(stream, SeekBuffer);
     lib.streamSetUserData(stream, &buffer, nullptr);
     lib.streamSetUserDataLength(stream, size);
-    if (lib.readHeader(stream, codec, &decoded) && decoded &&
+    // Every component is decoded to 32-bit samples, so more than four is refused with the size.
+    if (lib.readHeader(stream, codec, &decoded) && decoded && decoded->numcomps <= 4 &&
         Reading::SizeAllowed(int64_t(decoded->x1) - decoded->x0, int64_t(decoded->y1) - decoded->y0) &&
         lib.decode(codec, stream, decoded) && lib.endDecompress(codec, stream))
       result = Convert(decoded);
