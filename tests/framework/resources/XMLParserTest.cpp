@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/resources/PakFormat.h"
 #include "framework/resources/XMLParser.h"
 
 namespace Orva {
@@ -270,6 +271,18 @@ TEST_F(XMLParserFiles, MissingFileAndReuse) {
   EXPECT_EQ(parser.LineNumber(), 1);
   EXPECT_EQ(ReadAll(parser), (Items{"S[]a", "S[a]b", "E[a/b]b", "E[a]a"}));
   EXPECT_EQ(parser.LineNumber(), 4);
+}
+
+TEST_F(XMLParserFiles, ArchiveFilesKeepEvery16BitUnit) {
+  // The archive drops carriage returns from byte reads only, so 16-bit text survives them whole.
+  const auto bytes = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+  const std::vector<uint8_t> image =
+      BuildPakImage({{"xmlparsertest\\wide.xml", bytes(Utf16(u"\uFEFF<a t=\"1\r\n2\">x\r\ny</a>", false)), 0},
+                     {"xmlparsertest\\narrow.xml", bytes("<a t=\"1\r\n2\">x\r\ny</a>"), 0}});
+  Write("xml.pak", std::string(image.begin(), image.end()));
+  ASSERT_TRUE(GetPakInterfaceImpl()->AddPakFile("xml.pak"));
+  EXPECT_EQ(ReadFile("xmlparsertest/wide.xml"), (Items{"S[]a t=1\r\n2", "T[a]x y", "E[a]a"}));
+  EXPECT_EQ(ReadFile("xmlparsertest/narrow.xml"), (Items{"S[]a t=1\n2", "T[a]x y", "E[a]a"}));
 }
 
 // Sees the parser's own state.
