@@ -304,7 +304,8 @@ bool XMLParser::NextItem(XMLItem& item) {
     while (!finished) {
       const int c = ReadChar();
       if (c == kEndOfInput) {
-        if (item.kind != XMLItem::None) Fail("Unexpected End of File");
+        // Ending inside an item, or with elements still open, means the file was cut short.
+        if (item.kind != XMLItem::None || !section.empty()) Fail("Unexpected End of File");
         return false;
       }
       if (c == kIllegal) {
