@@ -195,15 +195,18 @@ std::unique_ptr<Image> DecodeGIF(const uint8_t* data, size_t size) {
   }
   // Interlaced rows arrive in four passes: every 8th from 0, every 8th from 4, every 4th from 2,
   // every 2nd from 1.
-  std::vector<uint32_t> rows(total);
-  const size_t written = DecodeLZW(stream.data(), stream.size(), minCodeSize, literals, rows.data(), total);
+  const PixelArray rows(Reading::AllocatePixels(width, height, false));
+  if (!rows) return nullptr;
+  const size_t written = DecodeLZW(stream.data(), stream.size(), minCodeSize, literals, rows.get(), total);
   const size_t rowsWritten = (written + size_t(width) - 1) / size_t(width);
+  // Only whole rows are copied; the undecoded end of the last one is cleared first.
+  std::fill(rows.get() + written, rows.get() + rowsWritten * size_t(width), 0u);
   static constexpr int kStart[4] = {0, 4, 2, 1};
   static constexpr int kStep[4] = {8, 8, 4, 2};
   size_t source = 0;
   for (int pass = 0; pass < 4; ++pass)
     for (int y = kStart[pass]; y < height && source < rowsWritten; y += kStep[pass], ++source)
-      std::memcpy(image->bits.get() + size_t(y) * width, rows.data() + source * width, size_t(width) * 4);
+      std::memcpy(image->bits.get() + size_t(y) * width, rows.get() + source * width, size_t(width) * 4);
   return image;
 }
 

@@ -3,8 +3,8 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <new>
 #include <system_error>
 #include <vector>
 
@@ -14,7 +14,7 @@ namespace ImageLib {
 
 Image::Image(int w, int h) {
   if (w <= 0 || h <= 0 || uint64_t(w) * uint64_t(h) * 4 > 0xFFFFFFFFull) return;
-  bits.reset(new (std::nothrow) uint32_t[size_t(w) * size_t(h)]());
+  bits.reset(static_cast<uint32_t*>(std::calloc(size_t(w) * size_t(h), 4)));
   if (!bits) return;
   width = w;
   height = h;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -8,11 +9,18 @@
 // depend on the rest of the framework; every file it reads comes through the archive layer.
 namespace ImageLib {
 
+// Pixel arrays come from malloc (calloc when zeroed), so the pages of a large zeroed picture are
+// not touched until something is written there.
+struct PixelDeleter {
+  void operator()(uint32_t* pixels) const { std::free(pixels); }
+};
+using PixelArray = std::unique_ptr<uint32_t[], PixelDeleter>;
+
 class Image {
  public:
   int width = 0;
   int height = 0;
-  std::unique_ptr<uint32_t[]> bits;  // width * height pixels, 0xAARRGGBB, top row first
+  PixelArray bits;  // width * height pixels, 0xAARRGGBB, top row first
 
   Image() = default;
   Image(int w, int h);  // zeroed pixels; an impossible size leaves the image empty

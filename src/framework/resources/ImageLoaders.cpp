@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/ImageReading.h"
@@ -16,7 +16,7 @@ namespace Reading {
 uint32_t* AllocatePixels(int width, int height, bool zeroed) {
   if (!SizeAllowed(width, height)) return nullptr;
   const size_t count = size_t(width) * size_t(height);
-  return zeroed ? new (std::nothrow) uint32_t[count]() : new (std::nothrow) uint32_t[count];
+  return static_cast<uint32_t*>(zeroed ? std::calloc(count, 4) : std::malloc(count * 4));
 }
 
 std::unique_ptr<Image> AdoptPixels(uint32_t* pixels, int width, int height) {
@@ -152,7 +152,7 @@ std::unique_ptr<Image> GetTGAImage(const std::string& fileName) {
     if (fits && p_fseek(file, sizeof header, SEEK_SET) == 0) pixels = AllocatePixels(width, height, false);
     // B, G, R, A bytes are little-endian 0xAARRGGBB words as they stand. A short file gives nothing.
     if (pixels && p_fread(pixels, 1, bytes, file) != bytes) {
-      delete[] pixels;
+      std::free(pixels);
       pixels = nullptr;
     }
   }

@@ -20,7 +20,7 @@ inline bool SizeAllowed(int64_t width, int64_t height) {
 }
 
 // A pixel array for an allowed size (see SizeAllowed), zeroed or not; null otherwise or when
-// memory runs out. Owned by the caller (delete[]), so it can live across a longjmp.
+// memory runs out. Owned by the caller (std::free), so it can live across a longjmp.
 uint32_t* AllocatePixels(int width, int height, bool zeroed);
 
 // Wraps pixels from AllocatePixels (taking them over) into an image.

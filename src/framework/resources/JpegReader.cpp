@@ -1,5 +1,6 @@
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 // jpeglib.h needs size_t and FILE declared first.
 #include <jpeglib.h>
 
@@ -36,7 +37,7 @@ void LimitScans(j_common_ptr cinfo) {
     ErrorExit(cinfo);
 }
 
-// Decodes into a new[] pixel array. Errors arrive by longjmp, so only plain data lives here.
+// Decodes into a malloc'd pixel array. Errors arrive by longjmp, so only plain data lives here.
 uint32_t* DecodeJPEG(const uint8_t* data, size_t size, int* outWidth, int* outHeight) {
   jpeg_decompress_struct cinfo;
   ErrorManager errors;
@@ -46,7 +47,7 @@ uint32_t* DecodeJPEG(const uint8_t* data, size_t size, int* outWidth, int* outHe
   errors.pub.output_message = QuietMessage;
   uint32_t* volatile pixels = nullptr;
   if (setjmp(errors.jump)) {
-    delete[] pixels;
+    std::free(pixels);
     jpeg_destroy_decompress(&cinfo);
     return nullptr;
   }

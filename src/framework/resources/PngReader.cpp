@@ -1,6 +1,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdlib>
 
 #include "framework/resources/ImageLib.h"
 #include "framework/resources/ImageReading.h"
@@ -18,7 +19,7 @@ void ReadThroughArchive(png_structp png, png_bytep data, size_t length) {
 void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void QuietWarning(png_structp, png_const_charp) {}
 
-// Decodes into a new[] pixel array. libpng reports errors by longjmp, so nothing with a
+// Decodes into a malloc'd pixel array. libpng reports errors by longjmp, so nothing with a
 // destructor lives in this function; the pixels are a raw pointer freed on the error path.
 uint32_t* DecodePNG(PakFile* file, int* outWidth, int* outHeight) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning);
@@ -30,7 +31,7 @@ uint32_t* DecodePNG(PakFile* file, int* outWidth, int* outHeight) {
   }
   uint32_t* volatile pixels = nullptr;
   if (setjmp(png_jmpbuf(png))) {
-    delete[] pixels;
+    std::free(pixels);
     png_destroy_read_struct(&png, &info, nullptr);
     return nullptr;
   }
