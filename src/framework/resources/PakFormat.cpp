@@ -228,7 +228,12 @@ bool WritePakFile(const std::string& folder, const std::string& archive, std::st
     }
     uint64_t time = 0;
     PakLastWriteTime(file.path().string(), time);
-    items.push_back({{name, 0, uint32_t(size), time}, file.path()});
+    Item item;
+    item.entry.name = name;
+    item.entry.size = uint32_t(size);
+    item.entry.fileTime = time;
+    item.path = file.path();
+    items.push_back(std::move(item));
   }
   if (ec) {
     error = folder + ": cannot list it (" + ec.message() + ")";
