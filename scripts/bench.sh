@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the drawing benchmarks (megapixels per second and ratios against
-# the other software compositors). Extra arguments go to Google Benchmark.
+# Sets up, builds and runs the benchmarks, each printing its ratio table at the end:
+#   scripts/bench.sh                  all three
+#   scripts/bench.sh drawing|archive|image [GOOGLE BENCHMARK ARGS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
-exec build/bench/drawing_bench "$@"
+which=${1:-all}
+shift || true
+for b in drawing archive image; do
+  if [ "$which" = all ] || [ "$which" = "$b" ]; then build/bench/${b}_bench "$@"; fi
+done
