@@ -10,6 +10,9 @@ packages=(
   libsdl2-dev libpixman-1-dev
   # image files (OpenJPEG is loaded at run time; its headers describe the interface)
   libpng-dev zlib1g-dev libjpeg62-turbo-dev libopenjp2-7 libopenjp2-7-dev
+  # system fonts: fontconfig finds a face, FreeType renders it; the free faces drawn in place of
+  # the classic desktop ones
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
   # the fuzzing campaign (scripts/fuzz.sh): clang with libFuzzer
   clang libclang-rt-14-dev
   # tests and benchmarks
