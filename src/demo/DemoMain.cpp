@@ -4,6 +4,8 @@
 //                                closing the window ends
 //   testcard --headless [--out card.png] [--tick N]
 //                                draws the card at update N (default 150) without a display
+//   testcard --headless --text [--out text.png]
+//                                draws the text card (system fonts, layout) instead
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "demo/TestCard.h"
+#include "demo/TextCard.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/ImageHost.h"
@@ -23,6 +26,7 @@ namespace {
 
 struct Options {
   bool headless = false;
+  bool text = false;
   std::string out = "testcard.png";
   int tick = 150;
 };
@@ -32,12 +36,15 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     const std::string arg = argv[i];
     if (arg == "--headless" || arg == "-headless") {
       options.headless = true;
+    } else if (arg == "--text") {
+      options.text = true;
     } else if (arg == "--out" && i + 1 < argc) {
       options.out = argv[++i];
     } else if (arg == "--tick" && i + 1 < argc) {
       options.tick = std::atoi(argv[++i]);
     } else {
-      std::fprintf(stderr, "testcard: unknown option '%s'\nusage: testcard [--headless [--out FILE] [--tick N]]\n",
+      std::fprintf(stderr,
+                   "testcard: unknown option '%s'\nusage: testcard [--headless [--text] [--out FILE] [--tick N]]\n",
                    arg.c_str());
       return false;
     }
@@ -76,7 +83,11 @@ int main(int argc, char** argv) {
 
   if (options.headless) {
     Graphics g(display.GetScreenImage());
-    card.Draw(g, options.tick);
+    if (options.text) {
+      TextCard(&images).Draw(g);
+    } else {
+      card.Draw(g, options.tick);
+    }
     display.Redraw();
     if (!WriteImagePNG(display.GetScreenImage(), options.out)) {
       std::fprintf(stderr, "testcard: could not write %s\n", options.out.c_str());
