@@ -314,6 +314,32 @@ TEST_F(BlockyFont, DrawsShadowUnderBodyAtThePenPositions) {
   EXPECT_FALSE(g.GetTintImages());
 }
 
+TEST_F(BlockyFont, MappedCharactersDrawAsTheirTargets) {
+  ImageFont font(nullptr, Path("blocky.txt"));
+  font.AddTag("flat");
+  auto upper = Testing::MakeScreen(12, 8);
+  auto lower = Testing::MakeScreen(12, 8);
+  Graphics gu(upper.get()), gl(lower.get());
+  font.DrawString(&gu, 0, 7, "AV", Color::White, Rect(0, 0, 12, 8));
+  font.DrawString(&gl, 0, 7, "av", Color::White, Rect(0, 0, 12, 8));
+  EXPECT_EQ(Testing::CountNot(*upper, 0xFF000000u), 4 * 6 + 3 * 6);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 12; ++x)
+      ASSERT_EQ(Testing::PixelAt(*lower, x, y), Testing::PixelAt(*upper, x, y)) << x << "," << y;
+}
+
+TEST_F(BlockyFont, GlyphsPastTheDrawPoolAreDropped) {
+  // Two layers: 4096 records hold the first 2048 characters; each advances 5 + 1.
+  ImageFont font(nullptr, Path("blocky.txt"));
+  auto screen = Testing::MakeScreen(2 + 6 * 2050, 8);
+  Graphics g(screen.get());
+  std::vector<Rect> rects;
+  font.DrawStringEx(&g, 0, 6, std::string(2050, 'A'), Color::White, Rect(0, 0, screen->width, 8), &rects, nullptr);
+  EXPECT_EQ(rects.size(), 2u * 2050);
+  EXPECT_EQ(Testing::PixelAt(*screen, 6 * 2047, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(Testing::PixelAt(*screen, 6 * 2048, 0), 0xFF000000u);
+}
+
 TEST_F(BlockyFont, GlowLayerDrawsAdditivelyWithItsColourTransform) {
   ImageFont font(nullptr, Path("blocky.txt"));
   font.AddTag("glow");
