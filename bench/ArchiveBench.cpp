@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "RateCollector.h"
 #include "framework/resources/PakFormat.h"
 #include "framework/resources/PakInterface.h"
 
@@ -131,43 +132,7 @@ void Register(size_t sizeIndex, int way) {
   })->Unit(benchmark::kMicrosecond);
 }
 
-// Keeps each benchmark's MB/s (the median when repeated) for the table printed at the end.
-class Collector : public benchmark::ConsoleReporter {
- public:
-  // Colour only on a terminal, so piped output stays plain text.
-  Collector() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const auto it = run.counters.find("MB/s");
-      if (it == run.counters.end()) continue;
-      const std::string& name = run.run_name.function_name;
-      if (run.run_type == Run::RT_Aggregate) {
-        if (run.aggregate_name == "median") medians_[name] = it->second.value;
-      } else {
-        samples_[name].push_back(it->second.value);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  // MB/s of one benchmark, or a negative number when it did not run.
-  double Rate(const std::string& name) const {
-    if (const auto m = medians_.find(name); m != medians_.end()) return m->second;
-    const auto s = samples_.find(name);
-    if (s == samples_.end() || s->second.empty()) return -1;
-    std::vector<double> v = s->second;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-  }
-
- private:
-  std::map<std::string, double> medians_;
-  std::map<std::string, std::vector<double>> samples_;
-};
-
-void PrintSummary(const Collector& results) {
+void PrintSummary(const RateCollector& results) {
   const auto cell = [](double v, const char* format) {
     char text[32];
     if (v < 0)
@@ -213,7 +178,7 @@ int main(int argc, char** argv) {
 
   for (size_t i = 0; i < std::size(kSizes); ++i)
     for (int way = 0; way < 3; ++way) Register(i, way);
-  Collector collector;
+  RateCollector collector("MB/s");
   benchmark::RunSpecifiedBenchmarks(&collector);
   PrintSummary(collector);
   benchmark::Shutdown();

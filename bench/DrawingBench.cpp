@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "RateCollector.h"
 #include "framework/graphics/BlitKernels.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/Graphics.h"
@@ -506,44 +507,7 @@ void Register(const CaseInfo& info, const char* engineName) {
   })->Unit(benchmark::kMicrosecond);
 }
 
-// Keeps each benchmark's MP/s (the median when repeated) for the table printed at the end.
-class Collector : public benchmark::ConsoleReporter {
- public:
-  // Colour only on a terminal, so piped output stays plain text.
-  Collector() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const auto it = run.counters.find("MP/s");
-      if (it == run.counters.end()) continue;
-      const std::string& name = run.run_name.function_name;
-      if (run.run_type == Run::RT_Aggregate) {
-        if (run.aggregate_name == "median") medians_[name] = it->second.value;
-      } else {
-        auto& list = samples_[name];
-        list.push_back(it->second.value);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  // MP/s of one benchmark, or a negative number when it did not run.
-  double Rate(const std::string& name) const {
-    if (const auto m = medians_.find(name); m != medians_.end()) return m->second;
-    const auto s = samples_.find(name);
-    if (s == samples_.end() || s->second.empty()) return -1;
-    std::vector<double> v = s->second;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-  }
-
- private:
-  std::map<std::string, double> medians_;
-  std::map<std::string, std::vector<double>> samples_;
-};
-
-void PrintSummary(const Collector& results) {
+void PrintSummary(const RateCollector& results) {
   const auto cell = [](double v) {
     char text[32];
     if (v < 0)
@@ -616,7 +580,7 @@ int main(int argc, char** argv) {
     Register<Sdl>(info, kEngines[2]);
     Register<Memcpy>(info, kEngines[3]);
   }
-  Collector collector;
+  RateCollector collector("MP/s");
   benchmark::RunSpecifiedBenchmarks(&collector);
   PrintSummary(collector);
   benchmark::Shutdown();

@@ -21,6 +21,7 @@
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
+#include "RateCollector.h"
 #include "framework/resources/ImageLib.h"
 
 namespace {
@@ -248,43 +249,7 @@ BENCHMARK(JpegOurs)->Unit(benchmark::kMillisecond);
 BENCHMARK(JpegLibrary)->Unit(benchmark::kMillisecond);
 BENCHMARK(GifOurs)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's MP/s (the median when repeated) for the table printed at the end.
-class Collector : public benchmark::ConsoleReporter {
- public:
-  // Colour only on a terminal, so piped output stays plain text.
-  Collector() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const auto it = run.counters.find("MP/s");
-      if (it == run.counters.end()) continue;
-      const std::string& name = run.run_name.function_name;
-      if (run.run_type == Run::RT_Aggregate) {
-        if (run.aggregate_name == "median") medians_[name] = it->second.value;
-      } else {
-        samples_[name].push_back(it->second.value);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  // MP/s of one benchmark, or a negative number when it did not run.
-  double Rate(const std::string& name) const {
-    if (const auto m = medians_.find(name); m != medians_.end()) return m->second;
-    const auto s = samples_.find(name);
-    if (s == samples_.end() || s->second.empty()) return -1;
-    std::vector<double> v = s->second;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-  }
-
- private:
-  std::map<std::string, double> medians_;
-  std::map<std::string, std::vector<double>> samples_;
-};
-
-void PrintSummary(const Collector& results) {
+void PrintSummary(const RateCollector& results) {
   std::printf("\nMedian megapixels per second, %dx%d\n", kWidth, kHeight);
   std::printf("%-8s%10s%10s%16s\n", "format", "ours", "library", "ours time/lib");
   const auto row = [&](const char* name, double ours, double library) {
@@ -318,7 +283,7 @@ int main(int argc, char** argv) {
   int count = int(args.size());
   benchmark::Initialize(&count, args.data());
   if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-  Collector collector;
+  RateCollector collector("MP/s");
   benchmark::RunSpecifiedBenchmarks(&collector);
   PrintSummary(collector);
   benchmark::Shutdown();
