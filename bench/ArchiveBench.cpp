@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "RateCollector.h"
+#include "BenchSupport.h"
 #include "framework/resources/PakFormat.h"
 #include "framework/resources/PakInterface.h"
 
@@ -163,18 +163,7 @@ void PrintSummary(const RateCollector& results) {
 
 int main(int argc, char** argv) {
   std::vector<char*> args(argv, argv + argc);
-  // Timings on a shared machine are noisy: unless told otherwise, repeat every benchmark in a
-  // shuffled order and report medians.
-  const bool repetitionsGiven = std::any_of(
-      args.begin(), args.end(), [](const char* a) { return std::strncmp(a, "--benchmark_repetitions", 23) == 0; });
-  static char repetitions[] = "--benchmark_repetitions=5";
-  static char aggregatesOnly[] = "--benchmark_display_aggregates_only=true";
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
-  static char minTime[] = "--benchmark_min_time=0.1";
-  if (!repetitionsGiven) args.insert(args.begin() + 1, {repetitions, aggregatesOnly, interleave, minTime});
-  int count = int(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  if (!InitializeBenchmarks(args)) return 1;
 
   for (size_t i = 0; i < std::size(kSizes); ++i)
     for (int way = 0; way < 3; ++way) Register(i, way);

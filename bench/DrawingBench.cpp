@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "RateCollector.h"
+#include "BenchSupport.h"
 #include "framework/graphics/BlitKernels.h"
 #include "framework/graphics/Color.h"
 #include "framework/graphics/Graphics.h"
@@ -561,18 +561,7 @@ int main(int argc, char** argv) {
     args.erase(it);
     break;
   }
-  // Timings on a shared machine are noisy: unless told otherwise, repeat every benchmark in a
-  // shuffled order and report medians.
-  const bool repetitionsGiven = std::any_of(
-      args.begin(), args.end(), [](const char* a) { return std::strncmp(a, "--benchmark_repetitions", 23) == 0; });
-  static char repetitions[] = "--benchmark_repetitions=5";
-  static char aggregatesOnly[] = "--benchmark_display_aggregates_only=true";
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
-  static char minTime[] = "--benchmark_min_time=0.1";
-  if (!repetitionsGiven) args.insert(args.begin() + 1, {repetitions, aggregatesOnly, interleave, minTime});
-  int count = int(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  if (!InitializeBenchmarks(args)) return 1;
 
   for (const CaseInfo& info : Cases()) {
     Register<Ours>(info, kEngines[0]);

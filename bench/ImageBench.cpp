@@ -21,7 +21,7 @@
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
-#include "RateCollector.h"
+#include "BenchSupport.h"
 #include "framework/resources/ImageLib.h"
 
 namespace {
@@ -271,18 +271,7 @@ void PrintSummary(const RateCollector& results) {
 
 int main(int argc, char** argv) {
   std::vector<char*> args(argv, argv + argc);
-  // Timings on a shared machine are noisy: unless told otherwise, repeat every benchmark in a
-  // shuffled order and report medians.
-  const bool repetitionsGiven = std::any_of(
-      args.begin(), args.end(), [](const char* a) { return std::strncmp(a, "--benchmark_repetitions", 23) == 0; });
-  static char repetitions[] = "--benchmark_repetitions=5";
-  static char aggregatesOnly[] = "--benchmark_display_aggregates_only=true";
-  static char interleave[] = "--benchmark_enable_random_interleaving=true";
-  static char minTime[] = "--benchmark_min_time=0.2";
-  if (!repetitionsGiven) args.insert(args.begin() + 1, {repetitions, aggregatesOnly, interleave, minTime});
-  int count = int(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  if (!InitializeBenchmarks(args, "0.2")) return 1;
   RateCollector collector("MP/s");
   benchmark::RunSpecifiedBenchmarks(&collector);
   PrintSummary(collector);

@@ -1,14 +1,32 @@
 #pragma once
 
-// The console reporter every benchmark here uses: prints the usual output and keeps each
-// benchmark's rate counter (the median when repeated) for the ratio table printed at the end.
+// What every benchmark program here shares: its defaults for noisy machines and the reporter
+// that keeps each benchmark's rate for the ratio table printed at the end.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
+
+// Initialises Google Benchmark with args (the program's own options already removed). Timings on a
+// shared machine are noisy: unless told otherwise, every benchmark is repeated in a shuffled order
+// and medians are reported. False when an argument is not understood.
+inline bool InitializeBenchmarks(std::vector<char*>& args, const char* minTimeSeconds = "0.1") {
+  const bool repetitionsGiven = std::any_of(
+      args.begin(), args.end(), [](const char* a) { return std::strncmp(a, "--benchmark_repetitions", 23) == 0; });
+  static char repetitions[] = "--benchmark_repetitions=5";
+  static char aggregatesOnly[] = "--benchmark_display_aggregates_only=true";
+  static char interleave[] = "--benchmark_enable_random_interleaving=true";
+  static std::string minTime;
+  minTime = std::string("--benchmark_min_time=") + minTimeSeconds;
+  if (!repetitionsGiven) args.insert(args.begin() + 1, {repetitions, aggregatesOnly, interleave, minTime.data()});
+  int count = int(args.size());
+  benchmark::Initialize(&count, args.data());
+  return !benchmark::ReportUnrecognizedArguments(count, args.data());
+}
 
 class RateCollector : public benchmark::ConsoleReporter {
  public:
