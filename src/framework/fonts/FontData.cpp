@@ -36,30 +36,26 @@ bool FontData::Begin(ImageHost* host, const std::string& path) {
   return true;
 }
 
+// A failed descriptor leaves an empty font, not the commands that ran before the error.
+void FontData::ForgetPartialLoad() {
+  layers.clear();
+  layerMap.clear();
+  defines.clear();
+  for (int i = 0; i < 256; ++i) charMap[size_t(i)] = uint8_t(i);
+  defaultPointSize = 0;
+}
+
 bool FontData::Load(ImageHost* host, const std::string& path) {
   if (!Begin(host, path)) return initialized;
   initialized = LoadDescriptor(path);
-  if (!initialized) {
-    // A failed descriptor leaves an empty font, not the commands that ran before the error.
-    layers.clear();
-    layerMap.clear();
-    defines.clear();
-    for (int i = 0; i < 256; ++i) charMap[size_t(i)] = uint8_t(i);
-    defaultPointSize = 0;
-  }
+  if (!initialized) ForgetPartialLoad();
   return initialized;
 }
 
 bool FontData::LoadFromText(ImageHost* host, const std::string& path, std::string_view text) {
   if (!Begin(host, path)) return initialized;
   initialized = LoadDescriptorText(text);
-  if (!initialized) {
-    layers.clear();
-    layerMap.clear();
-    defines.clear();
-    for (int i = 0; i < 256; ++i) charMap[size_t(i)] = uint8_t(i);
-    defaultPointSize = 0;
-  }
+  if (!initialized) ForgetPartialLoad();
   return initialized;
 }
 

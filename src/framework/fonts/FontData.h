@@ -87,6 +87,7 @@ class FontData : public DescParser {
 
  private:
   bool Begin(ImageHost* host, const std::string& path);
+  void ForgetPartialLoad();
   bool GetName(DataElement* element, std::string& out);
   bool GetLayer(DataElement* element, FontLayer*& layer);
   bool GetChars(DataElement* element, std::vector<uint8_t>& out, size_t length);
