@@ -27,8 +27,9 @@ class Image {
   virtual ~Image() = default;
 };
 
-// The colour given to an image that exists only as an alpha image (see LoadImageFile).
-extern uint32_t alphaComposeColor;
+// The colour given to an image that exists only as an alpha image (see LoadImageFile). One per
+// thread, so a loading thread that sets it for one picture does not change another thread's.
+extern thread_local uint32_t alphaComposeColor;
 
 // Loaders refuse pictures wider or taller than this, or with more pixels than kMaxImagePixels,
 // so a damaged header cannot make them allocate gigabytes.

@@ -9,7 +9,7 @@
 
 namespace ImageLib {
 
-uint32_t alphaComposeColor = 0xFFFFFF;
+thread_local uint32_t alphaComposeColor = 0xFFFFFF;
 
 namespace Reading {
 
