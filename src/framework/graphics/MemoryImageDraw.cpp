@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "framework/graphics/BlitKernels.h"
@@ -314,8 +315,15 @@ void MemoryImage::Blit(Image* image, int x, int y, const Rect& srcRect, const Co
     PixelsChanged();
     return;
   }
-  // A palette source is expanded a row at a time.
-  std::vector<uint32_t> scratch(src->bits ? 0 : size_t(d.width));
+  // A palette source is expanded a row at a time. Rows of glyph and sprite widths fit on the
+  // stack, so drawing from a palette sheet (a font's) allocates nothing.
+  uint32_t stackRow[512];
+  std::vector<uint32_t> heapRow;
+  uint32_t* scratch = stackRow;
+  if (!src->bits && d.width > int(std::size(stackRow))) {
+    heapRow.resize(size_t(d.width));
+    scratch = heapRow.data();
+  }
   // Drawing an image onto itself reads from a copy, so overlapping rows stay correct.
   std::vector<uint32_t> selfCopy;
   if (src == this) {
@@ -325,7 +333,7 @@ void MemoryImage::Blit(Image* image, int x, int y, const Rect& srcRect, const Co
   }
   for (int row = 0; row < d.height; ++row) {
     const uint32_t* line =
-        src == this ? &selfCopy[size_t(row) * s.width] : src->SourceRow(s.x, s.y + row, d.width, scratch.data());
+        src == this ? &selfCopy[size_t(row) * s.width] : src->SourceRow(s.x, s.y + row, d.width, scratch);
     if (!line) return;
     const uint8_t* runRow = runs ? runs + size_t(s.y + row) * src->width + s.x : nullptr;
     ComposeRow(d.x, d.y + row, line, runRow, d.width, color, drawMode, opaqueDest, partial);
