@@ -42,6 +42,7 @@ enum KeyCode : int {
   KEYCODE_F1 = 0x70,  // to F12 = 0x7B
   KEYCODE_F4 = 0x73,
   KEYCODE_F10 = 0x79,
+  KEYCODE_F11 = 0x7A,
   KEYCODE_F12 = 0x7B,
   KEYCODE_NUMLOCK = 0x90,
   KEYCODE_SCROLL = 0x91,

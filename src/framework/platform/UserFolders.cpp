@@ -1,0 +1,96 @@
+#include "framework/platform/UserFolders.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace Orva {
+
+namespace {
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] == '/' ? std::string(value) : fallback;
+}
+
+std::string Home() {
+  const char* home = std::getenv("HOME");
+  return home != nullptr ? std::string(home) : std::string();
+}
+
+// "Vendor\Product\" -> "Vendor/Product/"; names that would climb out of the folder are dropped.
+std::string KeyAsFolders(const std::string& registryKey) {
+  std::string out;
+  std::string part;
+  auto flush = [&] {
+    if (!part.empty() && part != "." && part != "..") out += part + "/";
+    part.clear();
+  };
+  for (char c : registryKey) {
+    if (c == '\\' || c == '/') {
+      flush();
+    } else {
+      part += c;
+    }
+  }
+  flush();
+  return out;
+}
+
+std::string FolderFor(const char* variable, const char* homeFallback, const std::string& registryKey) {
+  const std::string key = KeyAsFolders(registryKey);
+  if (key.empty()) return std::string();
+  const std::string home = Home();
+  std::string base = EnvOr(variable, home.empty() ? std::string() : home + homeFallback);
+  if (base.empty()) return std::string();
+  if (base.back() != '/') base += '/';
+  return base + key;
+}
+
+}  // namespace
+
+std::string ConfigFolderFor(const std::string& registryKey) {
+  return FolderFor("XDG_CONFIG_HOME", "/.config", registryKey);
+}
+
+std::string DataFolderFor(const std::string& registryKey) {
+  return FolderFor("XDG_DATA_HOME", "/.local/share", registryKey);
+}
+
+std::string ExecutableFolder() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error || !exe.has_parent_path()) return std::string();
+  std::string folder = exe.parent_path().string();
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+bool SingleInstanceLock::Acquire(const std::string& name) {
+  Release();
+  std::string folder = EnvOr("XDG_RUNTIME_DIR", std::filesystem::temp_directory_path().string());
+  if (folder.back() != '/') folder += '/';
+  std::string fileName;
+  for (char c : name) fileName += (c == '/' || c == '\\') ? '_' : c;
+  const std::string path = folder + fileName + ".lock";
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+void SingleInstanceLock::Release() {
+  if (fd_ < 0) return;
+  ::flock(fd_, LOCK_UN);
+  ::close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace Orva

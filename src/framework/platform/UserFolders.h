@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+namespace Orva {
+
+// The folders the program keeps its own files in, after the desktop's conventions: settings under
+// $XDG_CONFIG_HOME (~/.config), files it writes (profiles, screenshots) under $XDG_DATA_HOME
+// (~/.local/share), each in a folder made from the registry key ("Vendor\Product" becomes
+// "Vendor/Product"). Every result ends in "/"; empty when the key is empty or no home is known.
+std::string ConfigFolderFor(const std::string& registryKey);
+std::string DataFolderFor(const std::string& registryKey);
+
+// The folder holding the running executable, ending in "/"; empty when it cannot be found.
+std::string ExecutableFolder();
+
+// One running copy per product: an advisory lock on a file in $XDG_RUNTIME_DIR (or the temporary
+// folder). The lock goes with the process, also when it crashes.
+class SingleInstanceLock {
+ public:
+  SingleInstanceLock() = default;
+  ~SingleInstanceLock() { Release(); }
+  SingleInstanceLock(const SingleInstanceLock&) = delete;
+  SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
+
+  // False when another process holds the lock of this name (or the lock file cannot be made).
+  bool Acquire(const std::string& name);
+  void Release();
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace Orva
