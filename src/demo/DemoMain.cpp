@@ -4,11 +4,14 @@
 //                                closing the window ends
 //   testcard --headless [--out card.png] [--tick N]
 //                                draws the card at update N (default 150) without a display
-//   testcard --headless --text [--out text.png]
-//                                draws the text card (system fonts, layout) instead
+//   testcard [--headless] --text [--out text.png]
+//                                the text card (system and bitmap fonts, layout) instead; the
+//                                bitmap font is fonts/vale_sans.txt beside the program
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -44,12 +47,20 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.tick = std::atoi(argv[++i]);
     } else {
       std::fprintf(stderr,
-                   "testcard: unknown option '%s'\nusage: testcard [--headless [--text] [--out FILE] [--tick N]]\n",
+                   "testcard: unknown option '%s'\nusage: testcard [--text] [--headless [--out FILE] [--tick N]]\n",
                    arg.c_str());
       return false;
     }
   }
   return true;
+}
+
+// The game folder: the one holding the executable, whatever the working folder is.
+std::filesystem::path GameFolder(const char* argv0) {
+  std::error_code error;
+  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) exe = std::filesystem::absolute(argv0, error);
+  return exe.parent_path();
 }
 
 }  // namespace
@@ -80,11 +91,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   TestCard card(&images);
+  std::unique_ptr<TextCard> textCard;
+  if (options.text) {
+    textCard = std::make_unique<TextCard>(&images, (GameFolder(argv[0]) / kTextCardFont).string());
+    if (!textCard->BitmapFontProblem().empty())
+      std::fprintf(stderr, "testcard: bitmap font not used: %s\n", textCard->BitmapFontProblem().c_str());
+  }
 
   if (options.headless) {
     Graphics g(display.GetScreenImage());
-    if (options.text) {
-      TextCard(&images).Draw(g);
+    if (textCard) {
+      textCard->Draw(g);
     } else {
       card.Draw(g, options.tick);
     }
@@ -133,7 +150,10 @@ int main(int argc, char** argv) {
     }
     if (updated) {
       Graphics g(display.GetScreenImage());
-      card.Draw(g, updates);
+      if (textCard)
+        textCard->Draw(g);
+      else
+        card.Draw(g, updates);
       display.Redraw();
     } else {
       system->Sleep(kFrameTimeMs - pending);
