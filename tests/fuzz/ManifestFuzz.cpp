@@ -40,11 +40,13 @@ const std::string& EmptyFolderPath() {
   return folder.Path();
 }
 
-// Moves a file name into the empty folder; false when it could climb out of it ("..").
+// Moves a file name below the empty folder; false when it could climb out of it (".."). Names go
+// into a subfolder that does not exist, so that no name, not even one cut short by a NUL
+// character, can stand for a folder: folders read as files are the unit tests' business.
 bool Confine(std::string& path) {
   if (path.empty() || path[0] == '!') return true;
   if (path.find("..") != std::string::npos) return false;
-  path = EmptyFolderPath() + path;
+  path = EmptyFolderPath() + "missing/" + path;
   return true;
 }
 
@@ -90,9 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       __builtin_trap();
     }
   }
-  for (const auto& [id, res] : manager.images) LookUp(manager, [&] { manager.RequireImage(id); });
-  for (const auto& [id, res] : manager.sounds) LookUp(manager, [&] { manager.RequireSound(id); });
-  for (const auto& [id, res] : manager.fonts) LookUp(manager, [&] { manager.RequireFont(id); });
+  for (const auto& entry : manager.images) LookUp(manager, [&] { manager.RequireImage(entry.first); });
+  for (const auto& entry : manager.sounds) LookUp(manager, [&] { manager.RequireSound(entry.first); });
+  for (const auto& entry : manager.fonts) LookUp(manager, [&] { manager.RequireFont(entry.first); });
 
   manager.UnloadGroup("");
   host.sharedImages.PurgeUnreferenced();

@@ -156,7 +156,7 @@ TEST_F(TestManifest, GroupsListTheirEntriesInOrder) {
   EXPECT_EQ(ids, (std::vector<std::string>{"IMAGE_menu", "IMAGE_GENERATED", "SOUND_click", "SOUND_BEEP"}));
   // Entries code makes are not counted.
   EXPECT_EQ(manager.CountGroupEntries("Init"), 3);
-  EXPECT_EQ(manager.CountGroupEntries("LoadingScreen"), 5);
+  EXPECT_EQ(manager.CountGroupEntries("LoadingScreen"), 6);
   EXPECT_EQ(manager.CountGroupEntries("Game"), 10);
   EXPECT_EQ(manager.CountGroupEntries("Code"), 0);
   EXPECT_EQ(manager.CountGroupEntries("Nowhere"), 0);
@@ -486,6 +486,19 @@ TEST_F(TestManifest, FontsLoadWithTagsPicturesAndReferences) {
 // A font descriptor's own complaint follows the manager's message on the lines after it.
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
+TEST_F(TestManifest, ARefFontSwitchesOnTagsOfItsOwn) {
+  // Open fault, reported: the tags of a "!ref:" font are not applied to its copy.
+  GTEST_SKIP() << "tags of \"!ref:\" fonts are ignored";
+  ASSERT_TRUE(manager.LoadGroup("LoadingScreen")) << manager.ErrorText();
+  auto* copy = dynamic_cast<ImageFont*>(manager.RequireFont("FONT_BLOCKY_GLOWING"));
+  ASSERT_NE(copy, nullptr);
+  EXPECT_TRUE(copy->HasTag("glow"));
+  EXPECT_EQ(copy->GetHeight(), 9);
+  // The original is untouched.
+  EXPECT_FALSE(dynamic_cast<ImageFont*>(manager.RequireFont("FONT_blocky"))->HasTag("glow"));
+  EXPECT_EQ(manager.RequireFont("FONT_blocky")->GetHeight(), 6);
+}
+
 TEST(GroupLoading, FailuresNameTheFileAndRepeat) {
   const struct {
     const char* elements;
@@ -520,6 +533,38 @@ TEST(GroupLoading, FailuresNameTheFileAndRepeat) {
     EXPECT_FALSE(manager.LoadGroup("G")) << c.elements;
     EXPECT_EQ(FirstLine(manager.ErrorText()), c.error);
   }
+}
+
+TEST(GroupLoading, AFolderIsNoFile) {
+  // Open fault, reported: the archive layer opens a folder as a file. Its size then reads as
+  // 2^63 - 1, so reading a TGA, JPEG or GIF picture whole asks for that much memory, and a font
+  // descriptor or width table that is a folder loads as an empty font.
+  GTEST_SKIP() << "folders open as files of 2^63 - 1 bytes";
+  Testing::TempFolder scratch("folder-as-file");
+  for (const char* name : {"art.tga", "art.jpg", "art.png", "art.gif"}) {
+    fs::create_directories(scratch / name);
+    const std::string path = (scratch / name).string();
+    StandaloneResourceHost host;
+    ResourceManager manager(&host);
+    ASSERT_TRUE(manager.ReadManifestFromText(InGroup("<Image id=\"A\" path=\"" + path + "\"/>"), "m.xml"));
+    EXPECT_FALSE(manager.LoadGroup("G"));
+    EXPECT_EQ(manager.ErrorText(), "Failed to load image: " + path);
+  }
+  const std::string folder = scratch.Path().string();
+  for (const char* element : {"<Sound id=\"S\" path=\"%\"/>", "<Font id=\"F\" path=\"%\"/>",
+                              "<Font id=\"F\" path=\"fonts/strip.txt\" image=\"%/art.jpg\"/>",
+                              "<Font id=\"F\" path=\"%\" image=\"fonts/strip.png\"/>"}) {
+    std::string text = element;
+    text.replace(text.find('%'), 1, folder);
+    StandaloneResourceHost host;
+    ResourceManager manager(&host);
+    ASSERT_TRUE(manager.ReadManifestFromText(InGroup(text), "m.xml"));
+    EXPECT_FALSE(manager.LoadGroup("G")) << text;
+    EXPECT_FALSE(manager.ErrorText().empty()) << text;
+  }
+  StandaloneResourceHost host;
+  ResourceManager manager(&host);
+  EXPECT_FALSE(manager.ReadManifest(folder));
 }
 
 TEST(GroupLoading, ARefNeedsItsFontLoaded) {
