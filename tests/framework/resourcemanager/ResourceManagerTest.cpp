@@ -322,6 +322,22 @@ TEST(ManifestReading, AFailedManifestLeavesEarlierOnesAlone) {
   EXPECT_TRUE(manager.LoadGroup("H"));
 }
 
+TEST(ManifestReading, EachManifestStartsWithoutTheLastError) {
+  // Open fault, reported: an error kept from before makes every later manifest fail with it.
+  GTEST_SKIP() << "a kept error fails the next manifest";
+  StandaloneResourceHost host;
+  ResourceManager manager(&host);
+  EXPECT_FALSE(manager.ReadManifestFromText(InGroup("<Music/>"), "bad.xml"));
+  EXPECT_TRUE(manager.ReadManifestFromText(InGroup("<Image id=\"A\" path=\"a.png\"/>"), "good.xml"))
+      << manager.ErrorText();
+  EXPECT_FALSE(manager.HasError());
+  // Nor does a failed lookup spoil the next manifest.
+  EXPECT_THROW(manager.RequireImage("A"), ResourceManagerException);
+  EXPECT_TRUE(manager.ReadManifestFromText(InGroup("<Image id=\"B\" path=\"b.png\"/>"), "more.xml"))
+      << manager.ErrorText();
+  EXPECT_EQ(manager.CountGroupEntries("G"), 2);
+}
+
 TEST(ManifestReading, RedefinitionWhenAllowed) {
   StandaloneResourceHost host;
   ResourceManager manager(&host);
