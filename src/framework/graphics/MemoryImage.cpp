@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
-#include <vector>
 
 #include "framework/graphics/ImageHost.h"
 #include "framework/graphics/NativeDisplay.h"
@@ -26,6 +26,63 @@ std::unique_ptr<T[]> CopyArray(const std::unique_ptr<T[]>& from, size_t count) {
 }
 
 const NativeDisplay kDefaultDisplay;
+
+// Which kinds of alpha the pixels have: none (0) and partial (1 to 254).
+struct AlphaKinds {
+  bool transparent = false;
+  bool translucent = false;
+};
+
+// Looks in branch-free chunks the compiler can vectorise, and stops once both kinds are seen.
+// With copyTo, the pixels are also copied there, chunk by chunk so that each is looked at while
+// it is in cache (the copy goes on to the end).
+AlphaKinds FindAlphaKinds(const uint32_t* px, size_t count, uint32_t* copyTo) {
+  constexpr size_t kChunk = 4096;
+  AlphaKinds kinds;
+  size_t start = 0;
+  for (; start < count && !(kinds.transparent && kinds.translucent); start += kChunk) {
+    const size_t end = std::min(count, start + kChunk);
+    if (copyTo) std::memcpy(copyTo + start, px + start, (end - start) * 4);
+    uint32_t zero = 0, partial = 0;
+    for (size_t i = start; i < end; ++i) {
+      const uint32_t a = px[i] >> 24;
+      zero |= a == 0;
+      partial |= a - 1 < 254u;
+    }
+    kinds.transparent = kinds.transparent || zero != 0;
+    kinds.translucent = kinds.translucent || partial != 0;
+  }
+  if (copyTo && start < count) std::memcpy(copyTo + start, px + start, (count - start) * 4);
+  return kinds;
+}
+
+// Up to 256 distinct colours numbered in the order first seen, in an open-addressed hash table
+// that is at most a quarter full.
+class ColourIndex {
+ public:
+  ColourIndex() { std::fill(std::begin(slots_), std::end(slots_), int16_t(-1)); }
+
+  // The colour's number, given to it now if it is new; -1 when it is new and 256 are taken.
+  int Find(uint32_t c) {
+    size_t slot = (c * 0x9E3779B1u) >> (32 - kSlotBits);
+    while (slots_[slot] >= 0) {
+      if (keys_[slot] == c) return slots_[slot];
+      slot = (slot + 1) & kSlotMask;
+    }
+    if (count_ == 256) return -1;
+    keys_[slot] = c;
+    slots_[slot] = int16_t(count_);
+    return count_++;
+  }
+  int Count() const { return count_; }
+
+ private:
+  static constexpr int kSlotBits = 10;
+  static constexpr size_t kSlotMask = (size_t(1) << kSlotBits) - 1;
+  uint32_t keys_[kSlotMask + 1];
+  int16_t slots_[kSlotMask + 1];
+  int count_ = 0;
+};
 
 }  // namespace
 
@@ -154,29 +211,35 @@ void MemoryImage::SetPixels(const uint32_t* data, int w, int h, bool commit) {
   }
   const size_t n = PixelCount();
   if (n && !bits) bits = Allocate<uint32_t>(n + 1);
+  // Committed pixels are looked at for alpha as they are copied.
+  const bool lookWhileCopying = commit && data && n && bits && !modeForced;
+  AlphaKinds kinds;
   if (n && bits) {
-    if (data)
+    if (lookWhileCopying)
+      kinds = FindAlphaKinds(data, n, bits.get());
+    else if (data)
       std::memcpy(bits.get(), data, n * 4);
     else
       std::memset(bits.get(), 0, n * 4);
     bits[n] = kGuardWord;
   }
   PixelsChanged();
-  if (commit) UpdateAlphaFlags();
+  if (lookWhileCopying) {
+    hasTransparent = kinds.transparent;
+    hasTranslucent = kinds.translucent;
+    pixelsDirty = false;
+  } else if (commit) {
+    UpdateAlphaFlags();
+  }
 }
 
 void MemoryImage::UpdateAlphaFlags() {
   if (!pixelsDirty || modeForced) return;
   hasTranslucent = false;
   const auto look = [this](const uint32_t* px, size_t count) {
-    hasTransparent = false;
-    for (size_t i = 0; i < count; ++i) {
-      const uint32_t a = px[i] >> 24;
-      if (a == 0)
-        hasTransparent = true;
-      else if (a != 255)
-        hasTranslucent = true;
-    }
+    const AlphaKinds kinds = FindAlphaKinds(px, count, nullptr);
+    hasTransparent = kinds.transparent;
+    hasTranslucent = kinds.translucent;
   };
   if (bits)
     look(bits.get(), PixelCount());
@@ -209,31 +272,39 @@ bool MemoryImage::Palettize() {
     wantPalette = false;
     return false;
   }
-  auto table = Allocate<uint32_t>(256);
-  auto indices = Allocate<uint8_t>(n);
-  if (!table || !indices) return false;
-  // Colours seen so far, sorted, each with its index: table order is first appearance.
-  std::vector<std::pair<uint32_t, uint8_t>> sorted;
-  sorted.reserve(256);
-  for (size_t i = 0; i < n; ++i) {
-    const uint32_t c = px[i];
-    auto it = std::lower_bound(sorted.begin(), sorted.end(), c,
-                               [](const std::pair<uint32_t, uint8_t>& e, uint32_t v) { return e.first < v; });
-    if (it != sorted.end() && it->first == c) {
-      indices[i] = it->second;
-      continue;
-    }
-    if (sorted.size() == 256) {
+  // More than 256 colours among a sparse sample settles it without the full pass: shaded art and
+  // photographs are found out after a few thousand pixels.
+  constexpr size_t kSampleStride = 31;
+  ColourIndex sample;
+  for (size_t i = 0; i < n; i += kSampleStride) {
+    if (sample.Find(px[i]) < 0) {
       wantPalette = false;
       return false;
     }
-    const auto index = uint8_t(sorted.size());
-    table[index] = c;
-    sorted.insert(it, {c, index});
-    indices[i] = index;
+  }
+  auto table = Allocate<uint32_t>(256);
+  auto indices = Allocate<uint8_t>(n);
+  if (!table || !indices) return false;
+  // Table order is first appearance. A pixel like the one before it needs no lookup.
+  ColourIndex colours;
+  uint32_t last = ~px[0];
+  uint8_t lastIndex = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const uint32_t c = px[i];
+    if (c != last) {
+      const int index = colours.Find(c);
+      if (index < 0) {
+        wantPalette = false;
+        return false;
+      }
+      table[size_t(index)] = c;
+      last = c;
+      lastIndex = uint8_t(index);
+    }
+    indices[i] = lastIndex;
   }
   // Entries no pixel uses are opaque, so they never change the alpha flags.
-  for (size_t k = sorted.size(); k < 256; ++k) table[k] = 0xFF000000u;
+  for (size_t k = size_t(colours.Count()); k < 256; ++k) table[k] = 0xFF000000u;
   palette = std::move(table);
   paletteIndices = std::move(indices);
   bits.reset();

@@ -1,7 +1,9 @@
 // Memory images: pixel forms, alpha flags, the cached derived forms and their lifecycle.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
+#include <vector>
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageHost.h"
@@ -123,6 +125,31 @@ TEST(AlphaFlagsTest, FlagsFollowTheAlphaValuesFound) {
   EXPECT_TRUE(withHalf->hasTranslucent);
 }
 
+TEST(AlphaFlagsTest, OneOddPixelAnywhereInALargePictureCounts) {
+  // 300 x 200 opaque pixels with one exception at the start, in the middle or at the very end;
+  // the flags come out the same from committed pixels and from pixels changed in place.
+  for (const size_t at : {size_t(0), size_t(31000), size_t(300 * 200 - 1)}) {
+    for (const uint32_t odd : {0x00000000u, 0x80102030u}) {
+      std::vector<uint32_t> px(300 * 200, 0xFF405060u);
+      px[at] = odd;
+      MemoryImage committed;
+      committed.SetPixels(px.data(), 300, 200, true);
+      EXPECT_EQ(committed.hasTransparent, odd == 0) << at;
+      EXPECT_EQ(committed.hasTranslucent, odd != 0) << at;
+      EXPECT_EQ(std::vector<uint32_t>(committed.bits.get(), committed.bits.get() + px.size()), px) << at;
+      EXPECT_TRUE(committed.GuardIntact());
+
+      MemoryImage changed;
+      changed.SetPixels(nullptr, 300, 200, false);
+      std::copy(px.begin(), px.end(), changed.GetPixels());
+      changed.PixelsChanged();
+      changed.UpdateAlphaFlags();
+      EXPECT_EQ(changed.hasTransparent, odd == 0) << at;
+      EXPECT_EQ(changed.hasTranslucent, odd != 0) << at;
+    }
+  }
+}
+
 TEST(AlphaFlagsTest, ForcedFlagsNoLongerFollowThePixels) {
   auto image = MakeFilled(2, 2, 0xFF808080);
   image->ForceAlphaFlags(false, false);
@@ -198,6 +225,29 @@ TEST(PaletteTest, ExactlyTwoHundredFiftySixColoursFitAndOneMoreDoesNot) {
   EXPECT_FALSE(tooMany->wantPalette);
   ASSERT_TRUE(tooMany->bits);
   EXPECT_EQ(PixelAt(*tooMany, 256, 0), 0xFF000100u);
+}
+
+TEST(PaletteTest, LargePicturesCountEveryPixelNotASample) {
+  // 256 colours over 400 x 300 pixels, each repeated in runs: it fits, indices in the order of
+  // first appearance.
+  std::vector<uint32_t> px(400 * 300);
+  for (size_t i = 0; i < px.size(); ++i) px[i] = 0xFF000000u | uint32_t((i / 7) % 256) * 0x010101u;
+  auto fits = MakeImage(400, 300);
+  std::copy(px.begin(), px.end(), fits->GetPixels());
+  fits->PixelsChanged();
+  ASSERT_TRUE(fits->Palettize());
+  for (const size_t i : {size_t(0), size_t(6), size_t(7), size_t(1791), size_t(1792), px.size() - 1})
+    EXPECT_EQ(fits->palette[fits->paletteIndices[i]], px[i]) << i;
+  EXPECT_EQ(fits->paletteIndices[7], 1);
+
+  // One 257th colour, in a single pixel late in the picture, is enough to refuse.
+  px[px.size() - 2] = 0x80FFFFFFu;
+  auto tooMany = MakeImage(400, 300);
+  std::copy(px.begin(), px.end(), tooMany->GetPixels());
+  tooMany->PixelsChanged();
+  EXPECT_FALSE(tooMany->Palettize());
+  ASSERT_TRUE(tooMany->bits);
+  EXPECT_EQ(PixelAt(*tooMany, 398, 299), 0x80FFFFFFu);
 }
 
 TEST(PaletteTest, RunAlphaOfAPaletteComesFromItsEntries) {
