@@ -70,6 +70,7 @@ const Color& Widget::GetColor(int index) {
 void Widget::SetDisabled(bool isDisabled) {
   if (disabled == isDisabled) return;
   disabled = isDisabled;
+  // Hover, press and focus go; a disabled modal widget keeps its cut-off (it is still shown).
   if (disabled && widgetManager) widgetManager->ReleaseWidgetInput(this);
   MarkDirty();
   if (!disabled && widgetManager) {

@@ -214,6 +214,7 @@ bool WidgetManager::DrawDirtyWidgets() {
   }
   DrawPendingOverlays(INT_MAX);
   currentGraphics = nullptr;
+  // Every mark has been drawn; without this UpdateWidgets would report dirty forever.
   dirty = false;
   return drew;
 }

@@ -209,6 +209,17 @@ TEST_F(MouseTest, AModalWidgetCutsOffMouseAndFocusBelowButNotUpdates) {
   EXPECT_EQ(log.Take(), "dialog:leave a:enter a:move@5,5");
 }
 
+// A modal widget inside another widget cuts off everything drawn before it, its holder included.
+TEST_F(MouseTest, ANestedModalWidgetCutsOffItsHolderAndWhatLiesBelow) {
+  ProbeWidget above("above", &log, 0, 400, 50, 50);
+  manager.AddWidget(&above);
+  manager.PushModalLayer(&q);
+  EXPECT_EQ(manager.FindWidgetAt(315, 315), &q);
+  EXPECT_EQ(manager.FindWidgetAt(390, 390), nullptr);
+  EXPECT_EQ(manager.FindWidgetAt(15, 25), nullptr);
+  EXPECT_EQ(manager.FindWidgetAt(10, 410), &above);
+}
+
 TEST_F(MouseTest, TheMappingScalesWindowPositionsIntoTheCentredScreen) {
   manager.Resize(Rect(0, 0, 1280, 960), Rect(80, 60, 640, 480));
   EXPECT_EQ(manager.width, 800);
