@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "framework/app/OrvaAppBase.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Image.h"
-#include "framework/widgets/WidgetAppHooks.h"
 #include "framework/widgets/WidgetManager.h"
 
 namespace Orva {
@@ -82,7 +82,7 @@ void Widget::SetDisabled(bool isDisabled) {
 }
 
 void Widget::ShowHandCursor(bool show) {
-  if (widgetManager && widgetManager->app) WidgetSetAppCursor(widgetManager->app, show ? 1 : 0);
+  if (widgetManager && widgetManager->app) widgetManager->app->SetCursorKind(show ? CURSOR_HAND : CURSOR_POINTER);
 }
 
 void Widget::Resize(const Rect& rect) { Resize(rect.x, rect.y, rect.width, rect.height); }

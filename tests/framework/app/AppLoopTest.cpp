@@ -1,0 +1,520 @@
+// The application base end to end: a small application driven through its real loop with the
+// headless window system (manual clock, scripted input).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/app/OrvaAppBase.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/platform/HeadlessWindowSystem.h"
+#include "framework/platform/KeyCodes.h"
+#include "framework/widgets/Dialog.h"
+#include "framework/widgets/Widget.h"
+#include "framework/widgets/WidgetManager.h"
+
+namespace Orva {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Writes down everything that reaches it, in widget coordinates.
+class RecordingWidget : public Widget {
+ public:
+  explicit RecordingWidget(std::vector<std::string>* log, bool* destroyed = nullptr)
+      : log_(log), destroyed_(destroyed) {}
+  ~RecordingWidget() override {
+    if (destroyed_ != nullptr) *destroyed_ = true;
+  }
+
+  void Update() override {
+    Widget::Update();
+    ++updates;
+  }
+  void Draw(Graphics* g) override {
+    ++draws;
+    g->SetColor(Color(200, 40, 40));
+    g->FillRect(0, 0, width, height);
+  }
+  void MouseEnter() override { Note("enter"); }
+  void MouseLeave() override { Note("leave"); }
+  void MouseMove(int x, int y) override { Note("move " + Pos(x, y)); }
+  void MouseDrag(int x, int y) override { Note("drag " + Pos(x, y)); }
+  void MouseDown(int x, int y, int button, int count) override {
+    Note("down " + Pos(x, y) + " b" + std::to_string(button) + " n" + std::to_string(count));
+  }
+  void MouseUp(int x, int y, int button, int count) override {
+    Note("up " + Pos(x, y) + " b" + std::to_string(button) + " n" + std::to_string(count));
+  }
+  void MouseWheel(int delta) override { Note("wheel " + std::to_string(delta)); }
+  void KeyDown(int key) override {
+    Note("keydown " + std::to_string(key));
+    if (onKeyDown) onKeyDown(key);
+  }
+  void KeyUp(int key) override { Note("keyup " + std::to_string(key)); }
+  void KeyChar(char c) override { Note(std::string("char ") + c); }
+
+  std::function<void(int)> onKeyDown;
+  int updates = 0;
+  int draws = 0;
+
+ private:
+  static std::string Pos(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+  void Note(const std::string& what) {
+    if (log_ != nullptr) log_->push_back(what);
+  }
+  std::vector<std::string>* log_;
+  bool* destroyed_;
+};
+
+struct FatalExitCalled : std::runtime_error {
+  explicit FatalExitCalled(int exitCode) : std::runtime_error("fatal exit"), code(exitCode) {}
+  int code;
+};
+
+class TestApp : public OrvaAppBase {
+ public:
+  explicit TestApp(const std::string& folder) {
+    productName = "OrvaLoopTest";
+    registryKey = "OrvaTest\\Loop";
+    dataDirectory = folder;
+    singleInstance = false;
+    startLoaderOnRun = false;
+    commandLineParsed = true;
+    fatalExitHandler = [](int code) { throw FatalExitCalled(code); };
+    auto system = std::make_unique<HeadlessWindowSystem>();
+    headlessSystem = system.get();
+    SetWindowSystem(std::move(system));
+  }
+
+  bool WorkingDirHook(const std::string&) override { return true; }
+  void GotFocusHook() override { ++gotFocus; }
+  void LostFocusHook() override { ++lostFocus; }
+  void LoaderThreadBody() override {
+    loaderTaskCount = 4;
+    for (int i = 0; i < 4; ++i) ++loaderTasksDone;
+  }
+  void LoaderFinishedHook() override { loaderFinishedOnMain = std::this_thread::get_id() == mainThreadId; }
+  void OnButtonPressed(int id) override { pressedButtons.push_back(id); }
+
+  // Runs loop steps until the scripted input is used up and handled.
+  void Drain(int maxSteps = 200) {
+    for (int i = 0; i < maxSteps; ++i) {
+      bool updated = false;
+      StepLoop(&updated);
+      if (headlessSystem->PendingMessages() == 0 && deferredMessages.empty() && loopState != 0) break;
+    }
+  }
+
+  HeadlessWindowSystem* headlessSystem = nullptr;
+  int gotFocus = 0;
+  int lostFocus = 0;
+  bool loaderFinishedOnMain = false;
+  std::vector<int> pressedButtons;
+};
+
+class AppLoopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = (fs::temp_directory_path() / ("orva_app_" + std::to_string(getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                 .string() +
+             "/";
+    fs::remove_all(folder);
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+
+  std::unique_ptr<TestApp> MakeApp() {
+    auto app = std::make_unique<TestApp>(folder);
+    app->Init();
+    return app;
+  }
+
+  std::string folder;
+};
+
+TEST_F(AppLoopTest, InputReachesWidgetsInWidgetCoordinatesAndInOrder) {
+  auto app = MakeApp();
+  std::vector<std::string> log;
+  RecordingWidget widget(&log);
+  widget.Resize(100, 100, 50, 50);
+  app->widgetManager->AddWidget(&widget);
+  app->widgetManager->SetFocus(&widget);
+
+  HeadlessWindowSystem& input = *app->headlessSystem;
+  input.QueueMouseMove(110, 120);
+  input.QueueMouseDown(111, 121);
+  input.QueueMouseMove(130, 140);
+  input.QueueMouseUp(130, 140);
+  input.QueueMouseDown(112, 122, 0, true);
+  input.QueueMouseUp(112, 122);
+  input.QueueMouseDown(113, 123, 1);
+  input.QueueMouseUp(113, 123, 1);
+  input.QueueMouseDown(114, 124, 2);
+  input.QueueMouseUp(114, 124, 2);
+  input.QueueMouseWheel(114, 124, -240);
+  input.QueueKeyDown('A');
+  input.QueueChar('a');
+  input.QueueKeyUp('A');
+  input.QueueMouseMove(300, 300);
+  app->Drain();
+
+  const std::vector<std::string> expected = {
+      "enter",          "move 10,20",       "move 11,21",       "down 11,21 b0 n1",
+      "drag 30,40",     "up 30,40 b0 n1",   "move 12,22",       "down 12,22 b0 n2",
+      "up 12,22 b0 n1", "move 13,23",       "down 13,23 b1 n1", "up 13,23 b1 n1",
+      "move 14,24",     "down 14,24 b2 n1", "up 14,24 b2 n1",   "wheel -2",
+      "keydown 65",     "char a",           "keyup 65",         "leave"};
+  EXPECT_EQ(log, expected);
+  EXPECT_FALSE(input.MouseCaptured());
+  app->widgetManager->RemoveWidget(&widget);
+}
+
+TEST_F(AppLoopTest, AModalDialogCutsOffTheWidgetsBelowIt) {
+  auto app = MakeApp();
+  std::vector<std::string> log;
+  RecordingWidget widget(&log);
+  widget.Resize(0, 0, 640, 480);
+  app->widgetManager->AddWidget(&widget);
+  app->widgetManager->SetFocus(&widget);
+
+  Dialog* dialog = app->ShowDialog(5, true, "Title", "Body", "", Dialog::BUTTONS_NONE);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(app->CountDialogs(), 1);
+  // Laid out by the registry: half the screen wide, a fifth down, centred.
+  EXPECT_EQ(dialog->width, 320);
+  EXPECT_EQ(dialog->x, 160);
+  EXPECT_EQ(dialog->y, 96);
+
+  const int updatesBefore = widget.updates;
+  app->headlessSystem->QueueMouseDown(10, 10);
+  app->headlessSystem->QueueMouseUp(10, 10);
+  app->headlessSystem->QueueKeyDown('K');
+  app->Drain();
+  for (int i = 0; i < 3; ++i) app->StepUntilUpdate();
+  for (const std::string& entry : log) {
+    EXPECT_EQ(entry.rfind("down", 0), std::string::npos) << entry;
+    EXPECT_EQ(entry.rfind("keydown", 0), std::string::npos) << entry;
+  }
+  // Below the modal layer the widget still updates.
+  EXPECT_GT(widget.updates, updatesBefore);
+
+  EXPECT_TRUE(app->CloseDialog(5));
+  EXPECT_FALSE(app->CloseDialog(5));
+  EXPECT_EQ(app->CountDialogs(), 0);
+  log.clear();
+  app->headlessSystem->QueueMouseDown(10, 10);
+  app->headlessSystem->QueueMouseUp(10, 10);
+  app->Drain();
+  EXPECT_NE(std::find(log.begin(), log.end(), "down 10,10 b0 n1"), log.end());
+  app->widgetManager->RemoveWidget(&widget);
+}
+
+TEST_F(AppLoopTest, DialogButtonsBecomeApplicationButtonIds) {
+  auto app = MakeApp();
+  app->OnDialogButtonPressed(7, 1000);
+  app->OnDialogButtonPressed(7, 1001);
+  app->OnDialogButtonPressed(7, 5);
+  EXPECT_EQ(app->pressedButtons, (std::vector<int>{2007, 3007}));
+}
+
+TEST_F(AppLoopTest, AWidgetDeferredFromAnOuterStepSurvivesANestedLoop) {
+  auto app = MakeApp();
+  bool victimDestroyed = false;
+  auto* victim = new RecordingWidget(nullptr, &victimDestroyed);
+  app->widgetManager->AddWidget(victim);
+  RecordingWidget opener(nullptr);
+  app->widgetManager->AddWidget(&opener);
+  app->widgetManager->SetFocus(&opener);
+
+  bool destroyedDuringNestedLoop = false;
+  int nestedUpdates = 0;
+  opener.onKeyDown = [&](int) {
+    app->widgetManager->RemoveWidget(victim);
+    app->DeferDelete(victim);
+    // A modal loop of its own, as a dialog waiting for its answer runs.
+    const int start = app->updateCount;
+    while (app->updateCount < start + 5) {
+      bool updated = false;
+      app->StepLoop(&updated);
+      if (victimDestroyed) destroyedDuringNestedLoop = true;
+    }
+    nestedUpdates = app->updateCount - start;
+  };
+  app->headlessSystem->QueueKeyDown('N');
+  app->Drain();
+  app->StepUntilUpdate();
+  EXPECT_EQ(nestedUpdates, 5);
+  EXPECT_FALSE(destroyedDuringNestedLoop);
+  EXPECT_TRUE(victimDestroyed);
+  app->widgetManager->RemoveWidget(&opener);
+}
+
+TEST_F(AppLoopTest, AFiveSecondStallCatchesUpAtMostTwentyUpdates) {
+  auto app = MakeApp();
+  app->Drain();
+  for (int i = 0; i < 50; ++i) app->StepUntilUpdate();
+  app->headlessSystem->AdvanceClock(5000);
+  const int before = app->updateCount;
+  const int sleepsBefore = app->sleepCount;
+  for (int i = 0; i < 1000 && app->sleepCount == sleepsBefore; ++i) {
+    bool updated = false;
+    app->StepLoop(&updated);
+  }
+  EXPECT_GE(app->updateCount - before, 19);
+  EXPECT_LE(app->updateCount - before, 20);
+}
+
+TEST_F(AppLoopTest, TheClockDrivesExactlyOneHundredUpdatesASecond) {
+  auto app = MakeApp();
+  app->Drain();
+  const uint32_t start = app->Now();
+  const int before = app->updateCount;
+  while (app->Now() - start < 10000) app->StepUntilUpdate();
+  EXPECT_NEAR(app->updateCount - before, 1000, 2);
+}
+
+TEST_F(AppLoopTest, WithUpdateSpeedZeroNothingUpdatesButInputIsHandled) {
+  auto app = MakeApp();
+  std::vector<std::string> log;
+  RecordingWidget widget(&log);
+  app->widgetManager->AddWidget(&widget);
+  app->widgetManager->SetFocus(&widget);
+  app->updateSpeed = 0;
+  const int before = app->updateCount;
+  app->headlessSystem->QueueKeyDown('Z');
+  for (int i = 0; i < 50; ++i) {
+    bool updated = false;
+    app->StepLoop(&updated);
+  }
+  EXPECT_EQ(app->updateCount, before);
+  EXPECT_NE(std::find(log.begin(), log.end(), "keydown 90"), log.end());
+  app->widgetManager->RemoveWidget(&widget);
+}
+
+TEST_F(AppLoopTest, LosingFocusMutesAndReleasesKeysRegainingItUnmutes) {
+  auto app = MakeApp();
+  std::vector<std::string> log;
+  RecordingWidget widget(&log);
+  app->widgetManager->AddWidget(&widget);
+  app->widgetManager->SetFocus(&widget);
+  app->headlessSystem->QueueKeyDown('H');
+  app->headlessSystem->QueueMessage(MSG_ACTIVATEAPP, 0);
+  app->Drain();
+  EXPECT_TRUE(app->IsMuted());
+  EXPECT_EQ(app->lostFocus, 1);
+  EXPECT_NE(std::find(log.begin(), log.end(), "keyup 72"), log.end());
+
+  app->headlessSystem->QueueMessage(MSG_ACTIVATEAPP, 1);
+  app->Drain();
+  EXPECT_FALSE(app->IsMuted());
+  EXPECT_EQ(app->gotFocus, 1);
+
+  // Minimising mutes too; a user's own mute outlives both.
+  app->Mute(false);
+  app->headlessSystem->QueueMessage(MSG_SIZE, SIZE_MINIMIZED);
+  app->Drain();
+  EXPECT_TRUE(app->minimized);
+  app->headlessSystem->QueueMessage(MSG_SIZE, SIZE_RESTORED);
+  app->Drain();
+  EXPECT_TRUE(app->IsMuted());
+  app->Unmute(false);
+  EXPECT_FALSE(app->IsMuted());
+  app->widgetManager->RemoveWidget(&widget);
+}
+
+TEST_F(AppLoopTest, AltEnterTogglesTheScreenModeAndTheEnterNeverReachesAWidget) {
+  auto app = MakeApp();
+  std::vector<std::string> log;
+  RecordingWidget widget(&log);
+  app->widgetManager->AddWidget(&widget);
+  app->widgetManager->SetFocus(&widget);
+  ASSERT_TRUE(app->windowed);
+  app->headlessSystem->QueueMessage(MSG_SYSKEYDOWN, KEYCODE_RETURN);
+  app->headlessSystem->QueueMessage(MSG_SYSCHAR, '\r');
+  app->Drain();
+  EXPECT_FALSE(app->windowed);
+  app->headlessSystem->QueueKeyDown(KEYCODE_F11);
+  app->Drain();
+  EXPECT_TRUE(app->windowed);
+  for (const std::string& entry : log) EXPECT_EQ(entry.find("keydown"), std::string::npos) << entry;
+  app->widgetManager->RemoveWidget(&widget);
+}
+
+TEST_F(AppLoopTest, TheMessageQueueKeepsOneTimerTickAndNothingAfterAClose) {
+  auto app = MakeApp();
+  app->WindowProc({app->mainWindow, MSG_TIMER, 100, 0});
+  app->WindowProc({app->mainWindow, MSG_TIMER, 100, 0});
+  EXPECT_EQ(app->deferredMessages.size(), 1u);
+  app->WindowProc({app->mainWindow, MSG_DISPLAYCHANGE, 0, 0});
+  app->WindowProc({app->mainWindow, MSG_SYSCOLORCHANGE, 0, 0});
+  EXPECT_EQ(app->deferredMessages.size(), 2u);
+  app->WindowProc({app->mainWindow, MSG_CLOSE, 0, 0});
+  app->WindowProc({app->mainWindow, MSG_KEYDOWN, 'A', 0});
+  EXPECT_EQ(app->deferredMessages.size(), 3u);
+  while (app->HandleQueuedMessage()) {
+  }
+  EXPECT_TRUE(app->shutdown);
+}
+
+TEST_F(AppLoopTest, AltF4Closes) {
+  auto app = MakeApp();
+  app->headlessSystem->QueueMessage(MSG_SYSKEYDOWN, KEYCODE_F4);
+  app->Drain();
+  EXPECT_TRUE(app->shutdown);
+}
+
+TEST_F(AppLoopTest, SettingsWrittenAtTheEndAreReadAtTheNextStart) {
+  {
+    auto app = MakeApp();
+    EXPECT_TRUE(app->cleanExitLastTime);
+    app->SetMusicVolume(0.5);
+    app->SetSfxVolume(0.25);
+    app->Mute(false);
+    app->Mute(true);  // a focus mute is not saved as the user's
+    app->preferredX = 70;
+    app->preferredY = 80;
+    app->Shutdown();
+  }
+  auto app = MakeApp();
+  EXPECT_TRUE(app->cleanExitLastTime);
+  EXPECT_DOUBLE_EQ(app->musicVolume, 0.5);
+  EXPECT_DOUBLE_EQ(app->sfxVolume, 0.25);
+  EXPECT_EQ(app->muteCount, 1);
+  EXPECT_EQ(app->preferredX, 70);
+  EXPECT_EQ(app->preferredY, 80);
+  int inProgress = 0;
+  EXPECT_TRUE(app->FetchInt("InProgress", inProgress));
+  EXPECT_EQ(inProgress, 1);
+}
+
+TEST_F(AppLoopTest, AnInProgressMarkLeftAtOneIsAnUncleanLastExit) {
+  {
+    auto app = MakeApp();
+    // A crash: the process ends without writing its settings.
+    app->registryRead = false;
+  }
+  auto app = MakeApp();
+  EXPECT_FALSE(app->cleanExitLastTime);
+}
+
+TEST_F(AppLoopTest, ADamagedSettingsFileLeavesTheDefaultsAndIsRewrittenCleanly) {
+  const std::string path = folder + "registry.reg";
+  const std::string damaged[] = {
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\OrvaTest\\Loop]\n\"MusicVolume\"=dword:0000",
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\OrvaTest\\Loop]\n\"MusicVolume\"=\"loud\"\n\"SfxVolume\"=hex:01\n",
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\OrvaTest\\Loop]\n\"MusicVolume\"=dword:7fffffff\n\"SfxVolume\"="
+      "dword:ffffff00\n\"Muted\"=dword:80000000\n",
+      std::string("\x7f\x45\x4c\x46\x02\x01\x01\x00\x00\x00\xff\xfe", 12),
+  };
+  for (const std::string& text : damaged) {
+    fs::create_directories(folder);
+    std::ofstream(path, std::ios::binary) << text;
+    {
+      auto app = MakeApp();
+      EXPECT_GE(app->musicVolume, 0.0);
+      EXPECT_LE(app->musicVolume, 1.0);
+      EXPECT_GE(app->sfxVolume, 0.0);
+      EXPECT_LE(app->sfxVolume, 1.0);
+      EXPECT_LE(app->muteCount, 1);
+      EXPECT_GE(app->muteCount, 0);
+      app->Shutdown();
+    }
+    RegistryStore reread;
+    reread.SetFile(path);
+    EXPECT_TRUE(reread.Load());
+  }
+}
+
+TEST_F(AppLoopTest, CommandLineSwitchesSplitAsTheClassicCommandLineDoes) {
+  TestApp app(folder);
+  const char* argv[] = {
+      "/opt/game dir/miro", "-changedir=/data/with space", "-play", "-record", "-seed=42", "-headless",
+      "-datadir=/tmp/x"};
+  app.commandLineParsed = false;
+  app.SetCommandLine(7, argv);
+  app.ReadCommandLine();
+  EXPECT_EQ(app.appDirectory, "/data/with space");
+  EXPECT_TRUE(app.randomSeedFixed);
+  EXPECT_EQ(app.randomSeed, 42u);
+  EXPECT_TRUE(app.headless);
+  EXPECT_EQ(app.dataDirectory, "/tmp/x");
+  EXPECT_TRUE(app.commandLineParsed);
+}
+
+TEST_F(AppLoopTest, AnUnknownSwitchEndsTheProgramWithCodeZero) {
+  TestApp app(folder);
+  int code = -1;
+  try {
+    app.SplitSwitches("-headless -bogus=1");
+  } catch (const FatalExitCalled& exit) {
+    code = exit.code;
+  }
+  EXPECT_EQ(code, 0);
+}
+
+TEST_F(AppLoopTest, ShutdownFromAnotherThreadEndsTheLoopOnTheMainThread) {
+  auto app = MakeApp();
+  std::thread other([&] { app->Shutdown(); });
+  other.join();
+  EXPECT_FALSE(app->shutdown);
+  EXPECT_TRUE(app->shutdownFromOtherThread);
+  app->RunLoop();  // returns once the main thread has shut down
+  EXPECT_TRUE(app->shutdown);
+}
+
+TEST_F(AppLoopTest, TheLoaderThreadRunsAndItsEndIsSeenOnTheMainThread) {
+  auto app = MakeApp();
+  EXPECT_DOUBLE_EQ(app->LoaderProgress(), 0.0);
+  app->startLoaderOnRun = true;
+  // Start runs the loop until shutdown; shut down from the widget's update once loaded.
+  struct Stopper : Widget {
+    TestApp* owner;
+    explicit Stopper(TestApp* a) : owner(a) {}
+    void Update() override {
+      Widget::Update();
+      if (owner->loaded) owner->Shutdown();
+    }
+  } stopper(app.get());
+  app->widgetManager->AddWidget(&stopper);
+  app->Start();
+  EXPECT_TRUE(app->loaded);
+  EXPECT_TRUE(app->loaderFinishedOnMain);
+  EXPECT_DOUBLE_EQ(app->LoaderProgress(), 1.0);
+  app->widgetManager->RemoveWidget(&stopper);
+}
+
+TEST_F(AppLoopTest, OnlyTheChangedWidgetIsDrawnAndPresented) {
+  auto app = MakeApp();
+  RecordingWidget big(nullptr), small(nullptr);
+  big.Resize(0, 0, 300, 300);
+  small.Resize(400, 400, 20, 10);
+  app->widgetManager->AddWidget(&big);
+  app->widgetManager->AddWidget(&small);
+  for (int i = 0; i < 5; ++i) app->StepUntilUpdate();
+  app->Drain();
+  const int bigDraws = big.draws;
+  small.MarkDirty();
+  for (int i = 0; i < 3; ++i) app->StepUntilUpdate();
+  EXPECT_EQ(big.draws, bigDraws);
+  EXPECT_GE(small.draws, 2);
+  EXPECT_EQ(app->lastPresentedPixels, 200);
+  // The presented frame shows the widget's colour at its place.
+  const auto& frame = app->headlessSystem->Frame();
+  EXPECT_EQ(frame[size_t(405 * 640 + 410)] & 0xFFFFFF, 0xC82828u);
+  app->widgetManager->RemoveWidget(&big);
+  app->widgetManager->RemoveWidget(&small);
+}
+
+}  // namespace
+}  // namespace Orva
