@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstdio>
 #include <mutex>
+#include <sstream>
 
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/resources/PakInterface.h"
 
 namespace Orva {
 
@@ -58,23 +60,40 @@ ImageFont::ImageFont(std::shared_ptr<FontData> data) : fontData(std::move(data))
   activeListValid = true;
 }
 
+namespace {
+
+// The whole of a (small) text file, read through the archive; false when it cannot be opened.
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  PakFile* file = p_fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[4096];
+  size_t got;
+  while ((got = p_fread(buffer, 1, sizeof buffer, file)) > 0 && out.size() < (size_t(1) << 20)) out.append(buffer, got);
+  p_fclose(file);
+  return true;
+}
+
+}  // namespace
+
 ImageFont::ImageFont(std::shared_ptr<MemoryImage> image, const std::string& widthsPath)
     : fontData(std::make_shared<FontData>()) {
-  FILE* file = std::fopen(widthsPath.c_str(), "r");
-  if (file != nullptr && image != nullptr) {
+  std::string table;
+  const bool found = ReadWholeFile(widthsPath, table);
+  if (found && image != nullptr) {
+    std::istringstream file(table);
     FontLayer layer;
     layer.fontData = fontData.get();
     layer.image = image;
     layer.ascent = image->height;
     layer.defaultHeight = image->height;
     int spaceWidth = 0;
-    if (std::fscanf(file, "%d%d", &spaceWidth, &layer.ascent) == 2) {
+    if (file >> spaceWidth >> layer.ascent) {
       layer.charData[' '].width = spaceWidth;
       int x = 0;
-      char ch[2] = {};
+      char ch[1] = {};
       int width = 0;
       // Glyphs lie side by side in table order; a width that would leave the strip ends the table.
-      while (std::fscanf(file, "%1s%d", ch, &width) == 2) {
+      while (file >> ch[0] >> width) {
         if (width < 0 || width > image->width - x) break;
         CharData& cd = layer.charData[static_cast<uint8_t>(ch[0])];
         cd.imageRect = Rect(x, 0, width, image->height);
@@ -92,7 +111,6 @@ ImageFont::ImageFont(std::shared_ptr<MemoryImage> image, const std::string& widt
     fontData->layerMap[""] = &fontData->layers.back();
     fontData->initialized = true;
   }
-  if (file != nullptr) std::fclose(file);
   GenerateActiveFontLayers();
   activeListValid = true;
 }

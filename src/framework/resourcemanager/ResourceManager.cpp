@@ -149,6 +149,8 @@ bool ResourceManager::ReadManifestFromText(std::string_view text, const std::str
 }
 
 bool ResourceManager::ReadManifestWith(XMLParser& reader, bool opened, const std::string& fileName) {
+  // Each manifest is judged on its own: an error kept from before would fail a good one.
+  ClearError();
   undo_ = ManifestUndo{{}, {}, pathPrefix, idPrefix};
   if (!opened) {
     RecordError("Resource file not found: " + fileName);
@@ -302,9 +304,10 @@ bool ResourceManager::ReadImageEntry(const XMLItem& item) {
   }
   if (const std::string* variant = Find(item, "variant")) res->variant = *variant;
   if (const std::string* grid = Find(item, "alphagrid")) res->alphaGrid = pathPrefix + *grid;
-  // A grid of no cels cannot be cut; it counts as one cel.
-  if (const std::string* rows = Find(item, "rows")) res->rows = std::max(1, ToInt(*rows));
-  if (const std::string* cols = Find(item, "cols")) res->cols = std::max(1, ToInt(*cols));
+  // A grid of no cels cannot be cut; it counts as one cel. Nor can a picture hold more cels a
+  // side than it can have pixels, so the animation tables stay small whatever the file says.
+  if (const std::string* rows = Find(item, "rows")) res->rows = std::clamp(ToInt(*rows), 1, ImageLib::kMaxImageSide);
+  if (const std::string* cols = Find(item, "cols")) res->cols = std::clamp(ToInt(*cols), 1, ImageLib::kMaxImageSide);
 
   const std::string* anim = Find(item, "anim");
   const std::string mode = anim != nullptr ? *anim : "none";
@@ -342,7 +345,6 @@ bool ResourceManager::ReadFontEntry(const XMLItem& item) {
   static const std::string kSysPrefix = "!sys:";
   if (res->path.compare(0, kSysPrefix.size(), kSysPrefix) == 0) {
     res->sysFont = true;
-    res->path.erase(0, kSysPrefix.size());
     const std::string* size = Find(item, "size");
     res->size = size != nullptr ? ToInt(*size) : 0;
     if (res->size < 1) {
@@ -527,8 +529,8 @@ bool ResourceManager::LoadSoundEntry(SoundRes* res) {
 bool ResourceManager::LoadFontEntry(FontRes* res) {
   std::unique_ptr<Font> font;
   if (res->sysFont) {
-    auto sysFont = std::make_unique<SysFont>(app->GetImageHost(), res->path, res->size, 0, res->bold, res->italic,
-                                             res->underline, false);
+    auto sysFont = std::make_unique<SysFont>(app->GetImageHost(), res->path.substr(5), res->size, 0, res->bold,
+                                             res->italic, res->underline, false);
     sysFont->drawShadow = res->shadow;
     font = std::move(sysFont);
   } else if (res->path.compare(0, 5, "!ref:") == 0) {
@@ -555,18 +557,20 @@ bool ResourceManager::LoadFontEntry(FontRes* res) {
       // The descriptor's own complaint (command and line) follows on the next line.
       return RecordError(Format("Failed to load font: %s", res->path) + (detail.empty() ? "" : "\n" + detail));
     }
-    if (!res->tags.empty()) {
-      size_t start = 0;
-      while (start < res->tags.size()) {
-        const size_t end = res->tags.find_first_of(", \t\r\n", start);
-        const size_t stop = end == std::string::npos ? res->tags.size() : end;
-        if (stop > start) imageFont->AddTag(res->tags.substr(start, stop - start));
-        start = stop + 1;
-      }
-      imageFont->Prepare();
-    }
     res->fontImage = std::move(fontImage);
     font = std::move(imageFont);
+  }
+  // Tags switch layers of any bitmap font, a copy made with "!ref:" included.
+  auto* imageFont = dynamic_cast<ImageFont*>(font.get());
+  if (imageFont != nullptr && !res->tags.empty()) {
+    size_t start = 0;
+    while (start < res->tags.size()) {
+      const size_t end = res->tags.find_first_of(", \t\r\n", start);
+      const size_t stop = end == std::string::npos ? res->tags.size() : end;
+      if (stop > start) imageFont->AddTag(res->tags.substr(start, stop - start));
+      start = stop + 1;
+    }
+    imageFont->Prepare();
   }
   res->font = std::move(font);
   EntryLoadedHook(res);

@@ -293,6 +293,12 @@ PakFile* PakInterface::FOpen(const char* name, const char* mode) {
   std::replace(path.begin(), path.end(), '\\', '/');
   FILE* fp = std::fopen(path.c_str(), mode);
   if (!fp) return nullptr;
+  // A folder opens like a file here, but reads nothing and claims an endless size.
+  struct stat info;
+  if (fstat(fileno(fp), &info) != 0 || S_ISDIR(info.st_mode)) {
+    std::fclose(fp);
+    return nullptr;
+  }
   return new PakFile{nullptr, 0, fp};
 }
 
