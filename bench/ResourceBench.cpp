@@ -12,6 +12,7 @@
 // a ratio table follows the usual output.
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -261,6 +262,11 @@ void PrintSummary(const RateCollector& results) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Whether glibc hands freed pictures back to the system (and faults the pages in again on the
+  // next run) depended on where the last one freed happened to lie, so either side paid for it
+  // at random from one process to the next. Fixed thresholds keep every run's memory in the heap.
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
   std::vector<char*> args(argv, argv + argc);
   if (!InitializeBenchmarks(args, "0.3")) return 1;
   RateCollector collector("pictures/s");
