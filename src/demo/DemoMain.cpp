@@ -1,7 +1,9 @@
-// The drawing test card, in a window at the framework's fixed update rate, or written as a PNG.
+// The drawing test card, in a window on the framework's application loop, or written as a PNG.
 //
-//   testcard                     opens the window; Alt+Enter toggles full screen; Escape or
-//                                closing the window ends
+//   testcard [SWITCHES]          opens the window; Tab, Space or a click switches between the
+//                                cards; Alt+Enter or F11 toggles full screen; Escape or closing
+//                                the window ends. SWITCHES are the application's own
+//                                (-seed=N, -datadir=PATH, ...; see the README)
 //   testcard --headless [--out card.png] [--tick N]
 //                                draws the card at update N (default 150) without a display
 //   testcard [--headless] --text [--out text.png]
@@ -14,14 +16,14 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "demo/DemoApp.h"
 #include "demo/TestCard.h"
 #include "demo/TextCard.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DDInterface.h"
 #include "framework/graphics/ImageHost.h"
-#include "framework/platform/FrameClock.h"
-#include "framework/platform/KeyCodes.h"
 #include "framework/platform/WindowSystem.h"
 #include "framework/resources/ImageBridge.h"
 
@@ -34,7 +36,9 @@ struct Options {
   int tick = 150;
 };
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+// The card's own options; everything else is left in appArgs for the application.
+bool ParseOptions(int argc, char** argv, Options& options, std::vector<const char*>& appArgs) {
+  appArgs.push_back(argv[0]);
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--headless" || arg == "-headless") {
@@ -45,6 +49,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.out = argv[++i];
     } else if (arg == "--tick" && i + 1 < argc) {
       options.tick = std::atoi(argv[++i]);
+    } else if (arg.rfind("--", 0) != 0) {
+      appArgs.push_back(argv[i]);
     } else {
       std::fprintf(stderr,
                    "testcard: unknown option '%s'\nusage: testcard [--text] [--headless [--out FILE] [--tick N]]\n",
@@ -68,13 +74,15 @@ std::filesystem::path GameFolder(const char* argv0) {
 int main(int argc, char** argv) {
   using namespace Orva;
   Options options;
-  if (!ParseOptions(argc, argv, options)) return 2;
-
-  auto system = CreateWindowSystem(options.headless ? WindowSystemKind::Headless : WindowSystemKind::Desktop);
-  if (!system) {
-    std::fprintf(stderr, "testcard: no display could be opened (try --headless)\n");
-    return 1;
+  std::vector<const char*> appArgs;
+  if (!ParseOptions(argc, argv, options, appArgs)) return 2;
+  if (!options.headless) return RunDemoApp(int(appArgs.size()), appArgs.data(), options.text);
+  if (appArgs.size() > 1) {
+    std::fprintf(stderr, "testcard: unknown option '%s'\n", appArgs[1]);
+    return 2;
   }
+
+  auto system = CreateWindowSystem(WindowSystemKind::Headless);
   WindowOptions windowOptions;
   windowOptions.title = "Orva test card";
   const WindowHandle window = system->CreateMainWindow(windowOptions);
@@ -98,67 +106,17 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "testcard: bitmap font not used: %s\n", textCard->BitmapFontProblem().c_str());
   }
 
-  if (options.headless) {
-    Graphics g(display.GetScreenImage());
-    if (textCard) {
-      textCard->Draw(g);
-    } else {
-      card.Draw(g, options.tick);
-    }
-    display.Redraw();
-    if (!WriteImagePNG(display.GetScreenImage(), options.out)) {
-      std::fprintf(stderr, "testcard: could not write %s\n", options.out.c_str());
-      return 1;
-    }
-    std::printf("testcard: wrote %s\n", options.out.c_str());
-    return 0;
+  Graphics g(display.GetScreenImage());
+  if (textCard) {
+    textCard->Draw(g);
+  } else {
+    card.Draw(g, options.tick);
   }
-
-  system->ShowWindow(window, true);
-  WindowHandle current = window;
-  bool windowed = true;
-  int updates = 0;
-  uint32_t last = system->GetTickCount();
-  uint32_t pending = 0;
-  bool running = true;
-  while (running) {
-    WindowMessage msg;
-    while (system->PollMessage(msg)) {
-      if (msg.message == MSG_CLOSE || (msg.message == MSG_KEYDOWN && msg.wParam == KEYCODE_ESCAPE)) running = false;
-      // Alt+Enter switches between the window and desktop full screen by making the window anew.
-      if (msg.message == MSG_SYSKEYDOWN && msg.wParam == KEYCODE_RETURN) {
-        windowed = !windowed;
-        windowOptions.windowed = windowed;
-        system->DestroyWindow(current);
-        current = system->CreateMainWindow(windowOptions);
-        if (!current ||
-            display.Init(current, windowed, windowOptions.width, windowOptions.height) != DDInterface::RESULT_OK) {
-          std::fprintf(stderr, "testcard: could not switch the screen mode\n");
-          return 1;
-        }
-        system->ShowWindow(current, true);
-      }
-    }
-    const uint32_t now = system->GetTickCount();
-    pending = std::min<uint32_t>(pending + (now - last), kMaxCatchUpMs);
-    last = now;
-    bool updated = false;
-    while (pending >= kFrameTimeMs) {
-      pending -= kFrameTimeMs;
-      ++updates;
-      updated = true;
-    }
-    if (updated) {
-      Graphics g(display.GetScreenImage());
-      if (textCard)
-        textCard->Draw(g);
-      else
-        card.Draw(g, updates);
-      display.Redraw();
-    } else {
-      system->Sleep(kFrameTimeMs - pending);
-    }
+  display.Redraw();
+  if (!WriteImagePNG(display.GetScreenImage(), options.out)) {
+    std::fprintf(stderr, "testcard: could not write %s\n", options.out.c_str());
+    return 1;
   }
-  system->DestroyWindow(current);
+  std::printf("testcard: wrote %s\n", options.out.c_str());
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -103,8 +104,9 @@ void OrvaAppBase::Init() {
   if (shutdown) return;
 
   EarlyInitHook();
-  LoadSettings();
+  // The switches come before the settings here: -datadir decides where the settings file is.
   if (!commandLineParsed) ReadCommandLine();
+  LoadSettings();
   if (screenSaverMode) singleInstance = false;
 
   // The window system: the desktop one unless headless was asked for (or one was handed in).
@@ -279,8 +281,20 @@ DDImage* OrvaAppBase::GetScreenImage() { return display ? display->GetScreenImag
 // ---------------------------------------------------------------------------------------------
 // Running
 
+namespace {
+
+// Ctrl+C or a polite kill ends the program the normal way, settings saved.
+void RequestShutdownOnSignal(int) {
+  if (gOrvaApp != nullptr) gOrvaApp->shutdownFromOtherThread = true;
+}
+
+}  // namespace
+
 void OrvaAppBase::Start() {
   if (shutdown) return;
+  static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+  std::signal(SIGINT, RequestShutdownOnSignal);
+  std::signal(SIGTERM, RequestShutdownOnSignal);
   if (startLoaderOnRun && !loaderStarted) StartLoaderThread();
   if (mainWindow != 0) windowSystem->ShowWindow(mainWindow, true);
   const uint32_t started = Now();
@@ -578,6 +592,7 @@ void OrvaAppBase::ProcessDeferredDeletesAll() {
 }
 
 void OrvaAppBase::Shutdown() {
+  // From another thread (or before Init), only ask: the main thread shuts down in its next frame.
   if (mainThreadId != std::thread::id() && std::this_thread::get_id() != mainThreadId) {
     shutdownFromOtherThread = true;
     return;

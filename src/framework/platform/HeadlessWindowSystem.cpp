@@ -1,9 +1,32 @@
 #include "framework/platform/HeadlessWindowSystem.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace Orva {
+
+namespace {
+int64_t SteadyMilliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+}  // namespace
+
+HeadlessWindowSystem::HeadlessWindowSystem(bool realClock) : realClock_(realClock), realStart_(SteadyMilliseconds()) {}
+
+uint32_t HeadlessWindowSystem::GetTickCount() {
+  return realClock_ ? uint32_t(SteadyMilliseconds() - realStart_) : now_;
+}
+
+void HeadlessWindowSystem::Sleep(uint32_t milliseconds) {
+  if (realClock_) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  } else {
+    now_ += milliseconds;
+  }
+}
 
 WindowHandle HeadlessWindowSystem::CreateMainWindow(const WindowOptions& windowOptions) {
   window_ = nextHandle_++;
@@ -45,8 +68,8 @@ bool HeadlessWindowSystem::PollMessage(WindowMessage& out) {
   }
   // Timers fire on the manual clock, at most one message per poll.
   for (auto& [id, timer] : timers_) {
-    if (int32_t(now_ - timer.due) >= 0) {
-      timer.due = now_ + timer.period;
+    if (int32_t(GetTickCount() - timer.due) >= 0) {
+      timer.due = GetTickCount() + timer.period;
       out = {window_, MSG_TIMER, id, 0};
       return true;
     }
@@ -57,7 +80,7 @@ bool HeadlessWindowSystem::PollMessage(WindowMessage& out) {
 void HeadlessWindowSystem::SetTimer(WindowHandle window, uint32_t id, uint32_t periodMs) {
   if (window != window_) return;
   const uint32_t period = std::max<uint32_t>(1, periodMs);
-  timers_[id] = {period, now_ + period};
+  timers_[id] = {period, GetTickCount() + period};
 }
 
 void HeadlessWindowSystem::KillTimer(WindowHandle, uint32_t id) { timers_.erase(id); }

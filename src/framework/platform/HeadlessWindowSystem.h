@@ -16,11 +16,14 @@ namespace Orva {
 class HeadlessWindowSystem : public WindowSystem {
  public:
   HeadlessWindowSystem() = default;
+  // With realClock the clock is the real one and sleeping waits: a window-less run at the real
+  // pace, for measuring the loop. Tests keep the manual clock.
+  explicit HeadlessWindowSystem(bool realClock);
 
   bool IsHeadless() const override { return true; }
-  uint32_t GetTickCount() override { return now_; }
-  // Sleeping advances the manual clock: nothing ever waits on real time.
-  void Sleep(uint32_t milliseconds) override { now_ += milliseconds; }
+  uint32_t GetTickCount() override;
+  // Sleeping advances the manual clock: nothing ever waits on real time (unless realClock).
+  void Sleep(uint32_t milliseconds) override;
   void AdvanceClock(uint32_t milliseconds) { now_ += milliseconds; }
 
   WindowHandle CreateMainWindow(const WindowOptions& windowOptions) override;
@@ -90,6 +93,8 @@ class HeadlessWindowSystem : public WindowSystem {
   };
 
   uint32_t now_ = 0;
+  bool realClock_ = false;
+  int64_t realStart_ = 0;  // steady-clock milliseconds at construction (realClock)
   WindowHandle window_ = 0;
   WindowHandle nextHandle_ = 1;
   std::string title_;

@@ -1,0 +1,74 @@
+// The application base in a real window (on a virtual display): it starts, runs its loop at the
+// real pace, draws and presents, switches the screen mode and shuts down cleanly.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "framework/app/OrvaAppBase.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/widgets/Widget.h"
+#include "framework/widgets/WidgetManager.h"
+
+namespace Orva {
+namespace {
+
+class Blinker : public Widget {
+ public:
+  void Update() override {
+    Widget::Update();
+    ++updates;
+    MarkDirty();
+  }
+  void Draw(Graphics* g) override {
+    g->SetColor(Color((updates * 5) & 255, 80, 160));
+    g->FillRect(0, 0, width, height);
+    ++draws;
+  }
+  int updates = 0;
+  int draws = 0;
+};
+
+class WindowApp : public OrvaAppBase {
+ public:
+  WindowApp() {
+    productName = "OrvaWindowSmoke";
+    registryKey = "OrvaTest\\WindowSmoke";
+    dataDirectory = (std::filesystem::temp_directory_path() / ("orva_window_" + std::to_string(getpid()))).string();
+    singleInstance = false;
+    startLoaderOnRun = false;
+    commandLineParsed = true;
+  }
+  ~WindowApp() override { std::filesystem::remove_all(dataDirectory); }
+  bool WorkingDirHook(const std::string&) override { return true; }
+};
+
+TEST(AppWindow, RunsDrawsSwitchesModeAndShutsDown) {
+  WindowApp app;
+  app.Init();
+  ASSERT_TRUE(app.initialized);
+  ASSERT_FALSE(app.headless);
+  Blinker blinker;
+  blinker.Resize(100, 100, 200, 100);
+  app.widgetManager->AddWidget(&blinker);
+
+  app.running = true;
+  for (int i = 0; i < 30; ++i) app.StepUntilUpdate();
+  EXPECT_GE(blinker.updates, 30);
+  EXPECT_GE(app.drawCount, 1);
+
+  app.ChangeScreenMode(false);
+  EXPECT_FALSE(app.windowIsWindowed);
+  for (int i = 0; i < 10; ++i) app.StepUntilUpdate();
+  app.ChangeScreenMode(true);
+  EXPECT_TRUE(app.windowIsWindowed);
+  for (int i = 0; i < 10; ++i) app.StepUntilUpdate();
+  EXPECT_GT(blinker.draws, 2);
+
+  app.Shutdown();
+  EXPECT_TRUE(app.shutdown);
+  app.widgetManager->RemoveWidget(&blinker);
+}
+
+}  // namespace
+}  // namespace Orva
