@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs the benchmarks, each printing its ratio table at the end:
-#   scripts/bench.sh                  all five
+#   scripts/bench.sh                  all of them
 #   scripts/bench.sh drawing|archive|image|font|resource [GOOGLE BENCHMARK ARGS]
+#   scripts/bench.sh loop             the application loop: 10 s idle in real time, then redraws
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -11,3 +12,7 @@ shift || true
 for b in drawing archive image font resource; do
   if [ "$which" = all ] || [ "$which" = "$b" ]; then build/bench/${b}_bench "$@"; fi
 done
+if [ "$which" = all ] || [ "$which" = loop ]; then
+  build/bench/loop_bench idle 10
+  build/bench/loop_bench redraw 500
+fi
