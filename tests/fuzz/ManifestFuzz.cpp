@@ -15,6 +15,10 @@
 #include "framework/resourcemanager/ResourceHost.h"
 #include "framework/resourcemanager/ResourceManager.h"
 
+// fontconfig keeps its configuration for the life of the process (system fonts of the manifest
+// use it); LeakSanitizer is told that this one allocation is fine.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 // A folder with nothing in it, made once and removed when the program ends.
