@@ -5,7 +5,7 @@
 // each layer's glyph, kerning, sorting the draws into layer order, setting colour and mode.
 // Rates are glyph blits per second; a ratio table follows the usual output.
 //
-// This program replaces the global operator new so it can count allocations. Each draw is
+// This program links the allocation counter (it replaces the global operator new). Each draw is
 // counted on its own (after one warm-up draw), and the count is reported as the "allocs"
 // counter: drawing text is expected to allocate nothing.
 
@@ -27,68 +27,7 @@
 #include "framework/fonts/ImageFont.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
-
-// ----- counting allocations ---------------------------------------------------------------------
-
-namespace {
-
-std::atomic<uint64_t> gAllocations{0};
-
-void* Allocate(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size != 0 ? size : 1);
-}
-
-void* AllocateAligned(std::size_t size, std::align_val_t align) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  const std::size_t a = static_cast<std::size_t>(align);
-  // aligned_alloc wants a size that is a multiple of the alignment.
-  return std::aligned_alloc(a, (std::max<std::size_t>(size, 1) + a - 1) / a * a);
-}
-
-uint64_t Allocations() { return gAllocations.load(std::memory_order_relaxed); }
-
-}  // namespace
-
-// Kept out of line: inlined into a caller, GCC pairs this free with the new above and warns.
-#define COUNTED [[gnu::noinline]]
-
-COUNTED void* operator new(std::size_t size) {
-  if (void* p = Allocate(size)) return p;
-  throw std::bad_alloc();
-}
-COUNTED void* operator new[](std::size_t size) {
-  if (void* p = Allocate(size)) return p;
-  throw std::bad_alloc();
-}
-COUNTED void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-COUNTED void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-COUNTED void* operator new(std::size_t size, std::align_val_t align) {
-  if (void* p = AllocateAligned(size, align)) return p;
-  throw std::bad_alloc();
-}
-COUNTED void* operator new[](std::size_t size, std::align_val_t align) {
-  if (void* p = AllocateAligned(size, align)) return p;
-  throw std::bad_alloc();
-}
-COUNTED void* operator new(std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-  return AllocateAligned(size, align);
-}
-COUNTED void* operator new[](std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-  return AllocateAligned(size, align);
-}
-COUNTED void operator delete(void* p) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+#include "support/AllocationCounter.h"
 
 namespace {
 
@@ -324,9 +263,9 @@ void Run(benchmark::State& state, uint64_t& most) {
   (f.*Draw)();  // warm-up: caches the sheet's derived forms
   uint64_t allocations = 0;
   for (auto _ : state) {
-    const uint64_t before = Allocations();
+    const uint64_t before = ::Testing::CountedAllocations();
     (f.*Draw)();
-    allocations += Allocations() - before;
+    allocations += ::Testing::CountedAllocations() - before;
     benchmark::ClobberMemory();
   }
   most = std::max(most, allocations);

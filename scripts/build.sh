@@ -2,6 +2,7 @@
 # Configures and builds the project.
 #   scripts/build.sh              optimised build with debug info in build/
 #   scripts/build.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
+#   scripts/build.sh --tsan       ThreadSanitizer build of the suites that run threads, in build-tsan/
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,7 +12,15 @@ if [ "${1:-}" = "--sanitize" ]; then
   dir=build-sanitize
   flags=(-DCMAKE_BUILD_TYPE=Debug -DORVA_SANITIZE=ON -DORVA_BUILD_BENCH=OFF)
 fi
+targets=()
+if [ "${1:-}" = "--tsan" ]; then
+  dir=build-tsan
+  flags=(-DCMAKE_BUILD_TYPE=Debug -DORVA_TSAN=ON -DORVA_BUILD_BENCH=OFF)
+  # The application (loading thread, shutdown from another thread) and the resource manager
+  # (loading on a second thread while the first draws) are where threads meet.
+  targets=(--target orva_app_tests orva_resource_manager_tests)
+fi
 if [ -n "${CI:-}" ]; then flags+=(-DORVA_WERROR=ON); fi
 
 cmake -S . -B "$dir" "${flags[@]}" >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+cmake --build "$dir" -j "$(nproc)" "${targets[@]}"

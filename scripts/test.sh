@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test. With --sanitize, the same suite runs under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer; with --tsan, the suites that run threads run
+# under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -9,4 +10,12 @@ dir=build
 if [ "${1:-}" = "--sanitize" ]; then dir=build-sanitize; fi
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+if [ "${1:-}" = "--tsan" ]; then
+  export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+  export ORVA_TEST_DATA="$PWD/tests/data"
+  for suite in app/orva_app_tests resourcemanager/orva_resource_manager_tests; do
+    build-tsan/src/framework/$suite
+  done
+  exit 0
+fi
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"

@@ -1,5 +1,5 @@
 // Drawing and measuring text with a bitmap font allocate nothing once the font is prepared: games
-// draw many lines a frame. Allocations are counted by replacing the global operator new of this
+// draw many lines a frame. Allocations are counted by the allocation counter linked into this
 // test program (every other test in it runs through the counting versions too, unaffected).
 
 #include <gtest/gtest.h>
@@ -17,73 +17,17 @@
 #include "framework/fonts/ImageFont.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
+#include "support/AllocationCounter.h"
 #include "support/ImageTestSupport.h"
-
-namespace {
-
-std::atomic<uint64_t> gAllocations{0};
-
-void* Allocate(std::size_t size) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  return std::malloc(size != 0 ? size : 1);
-}
-
-void* AllocateAligned(std::size_t size, std::align_val_t align) {
-  gAllocations.fetch_add(1, std::memory_order_relaxed);
-  const std::size_t a = static_cast<std::size_t>(align);
-  return std::aligned_alloc(a, (std::max<std::size_t>(size, 1) + a - 1) / a * a);
-}
-
-}  // namespace
-
-// Kept out of line: inlined into a caller, GCC pairs the free with the new above and warns.
-#define COUNTED [[gnu::noinline]]
-
-COUNTED void* operator new(std::size_t size) {
-  if (void* p = Allocate(size)) return p;
-  throw std::bad_alloc();
-}
-COUNTED void* operator new[](std::size_t size) {
-  if (void* p = Allocate(size)) return p;
-  throw std::bad_alloc();
-}
-COUNTED void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-COUNTED void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-COUNTED void* operator new(std::size_t size, std::align_val_t align) {
-  if (void* p = AllocateAligned(size, align)) return p;
-  throw std::bad_alloc();
-}
-COUNTED void* operator new[](std::size_t size, std::align_val_t align) {
-  if (void* p = AllocateAligned(size, align)) return p;
-  throw std::bad_alloc();
-}
-COUNTED void* operator new(std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-  return AllocateAligned(size, align);
-}
-COUNTED void* operator new[](std::size_t size, std::align_val_t align, const std::nothrow_t&) noexcept {
-  return AllocateAligned(size, align);
-}
-COUNTED void operator delete(void* p) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-COUNTED void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
-COUNTED void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace Orva {
 namespace {
 
 template <typename F>
 uint64_t AllocationsDuring(F&& f) {
-  const uint64_t before = gAllocations.load(std::memory_order_relaxed);
+  const uint64_t before = ::Testing::CountedAllocations();
   f();
-  return gAllocations.load(std::memory_order_relaxed) - before;
+  return ::Testing::CountedAllocations() - before;
 }
 
 // Longer than any short-string buffer, so a copy of it would show as an allocation.
