@@ -15,10 +15,6 @@
 #include "framework/resourcemanager/ResourceHost.h"
 #include "framework/resourcemanager/ResourceManager.h"
 
-// fontconfig keeps its configuration for the life of the process (system fonts of the manifest
-// use it); LeakSanitizer is told that this one allocation is fine.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace {
 
 // A folder with nothing in it, made once and removed when the program ends.
@@ -44,13 +40,12 @@ const std::string& EmptyFolderPath() {
   return folder.Path();
 }
 
-// Moves a file name below the empty folder; false when it could climb out of it (".."). Names go
-// into a subfolder that does not exist, so that no name, not even one cut short by a NUL
-// character, can stand for a folder: folders read as files are the unit tests' business.
+// Moves a file name into the empty folder; false when it could climb out of it (".."). A name cut
+// short by a NUL character then stands for the folder itself, which must not read as a file.
 bool Confine(std::string& path) {
   if (path.empty() || path[0] == '!') return true;
   if (path.find("..") != std::string::npos) return false;
-  path = EmptyFolderPath() + "missing/" + path;
+  path = EmptyFolderPath() + path;
   return true;
 }
 
