@@ -16,7 +16,7 @@ endfunction()
 # orva_add_tests(NAME SOURCES ... DEPS ...): a GoogleTest executable registered with CTest.
 function(orva_add_tests name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/SystemLibraryLeaks.cpp)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main orva_warnings)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST

@@ -23,6 +23,8 @@ fi
 run_one() {
   local name=$1
   local work=build-fuzz/corpus/$name seeds=tests/fuzz/corpus/$name crashes=build-fuzz/crashes/$name
+  # Only this run's findings count: earlier ones are in the seeds already.
+  rm -rf "$crashes"
   mkdir -p "$work" "$seeds" "$crashes"
   local status=0
   ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \

@@ -47,7 +47,12 @@ SharedPictureRef& SharedPictureRef::operator=(SharedPictureRef&& other) noexcept
 SharedPictureRef::~SharedPictureRef() { Release(); }
 
 void SharedPictureRef::Release() {
-  if (entry_ != nullptr && entry_->refCount.fetch_sub(1) == 1) entry_->table->RequestPurge();
+  if (entry_ != nullptr) {
+    // Once the count is down the entry may be purged by another thread at once: read the table
+    // first.
+    SharedImageTable* table = entry_->table;
+    if (entry_->refCount.fetch_sub(1) == 1) table->RequestPurge();
+  }
   entry_ = nullptr;
   privateImage_.reset();
 }

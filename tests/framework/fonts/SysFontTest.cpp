@@ -10,10 +10,6 @@
 #include "framework/graphics/MemoryImage.h"
 #include "support/ImageTestSupport.h"
 
-// fontconfig keeps its configuration for the life of the process (releasing it with FcFini is not
-// safe while a library may still use it); LeakSanitizer is told that this one allocation is fine.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace Orva {
 namespace {
 

@@ -19,10 +19,6 @@
 #include "support/ImageTestSupport.h"
 #include "support/TempFolder.h"
 
-// fontconfig keeps its configuration for the life of the process (system fonts of the manifest
-// use it); LeakSanitizer is told that this one allocation is fine.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 namespace Orva {
 namespace {
 
