@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "framework/platform/UserFolders.h"
+
+namespace Orva {
+namespace {
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) {
+      had_ = true;
+      old_ = old;
+    }
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  bool had_ = false;
+  std::string old_;
+};
+
+TEST(UserFolders, FoldersComeFromTheRegistryKeyBelowTheDesktopsFolders) {
+  ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
+  ScopedEnv data("XDG_DATA_HOME", "/data/");
+  EXPECT_EQ(ConfigFolderFor("Kvorn\\MiroVale"), "/cfg/Kvorn/MiroVale/");
+  EXPECT_EQ(DataFolderFor("Kvorn\\MiroVale\\"), "/data/Kvorn/MiroVale/");
+  // A key cannot climb out of the folder or name the root.
+  EXPECT_EQ(ConfigFolderFor("..\\..\\etc"), "/cfg/etc/");
+  EXPECT_EQ(ConfigFolderFor("\\"), "");
+  EXPECT_EQ(ConfigFolderFor(""), "");
+}
+
+TEST(UserFolders, WithoutTheVariablesTheHomeFoldersAreUsed) {
+  ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+  ScopedEnv data("XDG_DATA_HOME", "relative/is/ignored");
+  ScopedEnv home("HOME", "/home/ann");
+  EXPECT_EQ(ConfigFolderFor("V\\P"), "/home/ann/.config/V/P/");
+  EXPECT_EQ(DataFolderFor("V\\P"), "/home/ann/.local/share/V/P/");
+}
+
+TEST(UserFolders, OnlyOneHolderOfAnInstanceLockAtATime) {
+  const std::string runtime = std::filesystem::temp_directory_path() / ("orva_lock_" + std::to_string(getpid()));
+  std::filesystem::create_directories(runtime);
+  ScopedEnv env("XDG_RUNTIME_DIR", runtime.c_str());
+  SingleInstanceLock first, second;
+  ASSERT_TRUE(first.Acquire("Miro/ValeMutex"));
+  EXPECT_FALSE(second.Acquire("Miro/ValeMutex"));
+  EXPECT_TRUE(second.Acquire("OtherMutex"));
+  first.Release();
+  EXPECT_FALSE(first.Acquire("OtherMutex"));
+  second.Release();
+  EXPECT_TRUE(first.Acquire("Miro/ValeMutex"));
+  std::filesystem::remove_all(runtime);
+}
+
+TEST(UserFolders, TheExecutableFolderHoldsThisProgram) {
+  const std::string folder = ExecutableFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '/');
+  EXPECT_TRUE(std::filesystem::exists(folder + "orva_platform_tests"));
+}
+
+}  // namespace
+}  // namespace Orva
