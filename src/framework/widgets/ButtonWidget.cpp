@@ -1,0 +1,1 @@
+// ButtonWidget: being written.

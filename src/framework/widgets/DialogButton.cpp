@@ -1,0 +1,1 @@
+// DialogButton: being written.

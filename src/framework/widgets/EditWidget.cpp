@@ -1,0 +1,1 @@
+// EditWidget: being written.

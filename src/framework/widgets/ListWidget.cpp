@@ -1,0 +1,1 @@
+// ListWidget: being written.

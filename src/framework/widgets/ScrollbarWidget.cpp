@@ -1,0 +1,1 @@
+// ScrollbarWidget: being written.

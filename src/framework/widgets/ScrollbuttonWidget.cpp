@@ -1,0 +1,1 @@
+// ScrollbuttonWidget: being written.

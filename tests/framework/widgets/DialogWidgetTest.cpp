@@ -1,0 +1,1 @@
+// Tests being written.
