@@ -1,7 +1,11 @@
 #include "framework/widgets/Dialog.h"
 
+#include <algorithm>
+
+#include "framework/app/OrvaAppBase.h"
 #include "framework/fonts/SysFont.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/widgets/WidgetManager.h"
 
 namespace Orva {
 
@@ -11,6 +15,16 @@ const char* const kDialogFace = "Arial Unicode MS";
 constexpr int kTitlePoints = 14;
 constexpr int kBodyPoints = 12;
 constexpr int kFootnoteGap = 8;
+// How far a dragged dialog may leave the screen, and how far inside the dialog the grab point stays.
+constexpr int kDragOverhang = 8;
+
+// The application's wording of a button label when there is an application.
+std::string ButtonLabel(const char* stringId, const char* fallback) {
+  return gOrvaApp ? gOrvaApp->GetString(stringId, fallback) : std::string(fallback);
+}
+
+// Keeps v between low and high; when they cross, low wins.
+int ClampLowWins(int v, int low, int high) { return std::max(low, std::min(v, high)); }
 
 }  // namespace
 
@@ -28,9 +42,150 @@ Dialog::Dialog(Image* framePicture_, int id_, bool modal_, const std::string& ti
   priority = 1;
   colors = {Color::White, Color(255, 255, 0), Color::White, Color::White,
             Color::White, Color(80, 80, 80),  Color::White};
+
+  switch (buttonSet) {
+    case BUTTONS_YES_NO:
+      firstButton = std::make_unique<DialogButton>(nullptr, kFirstButtonId, this);
+      firstButton->label = ButtonLabel("DIALOG_BUTTON_YES", "YES");
+      secondButton = std::make_unique<DialogButton>(nullptr, kSecondButtonId, this);
+      secondButton->label = ButtonLabel("DIALOG_BUTTON_NO", "NO");
+      break;
+    case BUTTONS_OK_CANCEL:
+      firstButton = std::make_unique<DialogButton>(nullptr, kFirstButtonId, this);
+      firstButton->label = ButtonLabel("DIALOG_BUTTON_OK", "OK");
+      secondButton = std::make_unique<DialogButton>(nullptr, kSecondButtonId, this);
+      secondButton->label = ButtonLabel("DIALOG_BUTTON_CANCEL", "CANCEL");
+      break;
+    case BUTTONS_FOOTNOTE:
+      firstButton = std::make_unique<DialogButton>(nullptr, kFirstButtonId, this);
+      firstButton->label = footnote;
+      break;
+    default: break;
+  }
+  for (DialogButton* button : {firstButton.get(), secondButton.get()}) {
+    if (!button) continue;
+    button->SetColor(ButtonWidget::COLOR_LABEL, GetColor(COLOR_BUTTON_TEXT));
+    button->SetColor(ButtonWidget::COLOR_LABEL_HILITE, GetColor(COLOR_BUTTON_TEXT_HOVER));
+  }
 }
 
-Dialog::~Dialog() = default;
+Dialog::~Dialog() {
+  // A RunUntilAnswered still running on this dialog (further up the stack) must not touch it again.
+  if (runWatch_) {
+    runWatch_->deleted = true;
+    runWatch_->answer = answer;
+  }
+  // Out of the tree while still a Dialog, so Detached takes the buttons out with it.
+  if (parent) parent->RemoveWidget(this);
+}
+
+void Dialog::Attached(WidgetManager* manager) {
+  for (DialogButton* button : {firstButton.get(), secondButton.get()}) {
+    if (!button) continue;
+    // The buttons share the dialog's z-order, or the sorted list could keep them behind it.
+    button->zOrder = zOrder;
+    button->visible = visible;
+    manager->AddWidget(button);
+  }
+  ZOrderChanged();
+}
+
+void Dialog::Detached(WidgetManager* manager) {
+  // A dialog taken away mid-drag must not leave the drag cursor behind.
+  if (beingDragged) {
+    beingDragged = false;
+    if (manager->app) manager->app->SetCursorKind(CURSOR_POINTER);
+  }
+  for (DialogButton* button : {firstButton.get(), secondButton.get()})
+    if (button) manager->RemoveWidget(button);
+}
+
+void Dialog::ZOrderChanged() {
+  if (!widgetManager) return;
+  Widget* below = this;
+  for (DialogButton* button : {firstButton.get(), secondButton.get()}) {
+    if (!button || button->parent != widgetManager) continue;
+    button->zOrder = zOrder;
+    widgetManager->PlaceInFront(button, below);
+    below = button;
+  }
+}
+
+void Dialog::SetVisible(bool isVisible) {
+  Widget::SetVisible(isVisible);
+  for (DialogButton* button : {firstButton.get(), secondButton.get()})
+    if (button) button->SetVisible(isVisible);
+}
+
+void Dialog::SetColor(int index, const Color& color) {
+  Widget::SetColor(index, color);
+  const int buttonColor = index == COLOR_BUTTON_TEXT         ? ButtonWidget::COLOR_LABEL
+                          : index == COLOR_BUTTON_TEXT_HOVER ? ButtonWidget::COLOR_LABEL_HILITE
+                                                             : -1;
+  if (buttonColor < 0) return;
+  for (DialogButton* button : {firstButton.get(), secondButton.get()})
+    if (button) button->SetColor(buttonColor, color);
+}
+
+void Dialog::Resize(int newX, int newY, int newWidth, int newHeight) {
+  Widget::Resize(newX, newY, newWidth, newHeight);
+  const int left = x + frameInsets.left + innerInsets.left;
+  const int top = y + height - innerInsets.bottom - frameInsets.bottom - buttonRowHeight;
+  if (firstButton && secondButton) {
+    const int buttonWidth = std::max(0, (width - 2 * buttonMargin - HorizontalInsets() - buttonGap) / 2);
+    firstButton->Resize(left + buttonMargin, top, buttonWidth, buttonRowHeight);
+    secondButton->Resize(left + buttonMargin + buttonWidth + buttonGap, top, buttonWidth, buttonRowHeight);
+  } else if (firstButton) {
+    firstButton->Resize(left, top, std::max(0, width - HorizontalInsets()), buttonRowHeight);
+  }
+}
+
+void Dialog::SetDragCursor(bool dragging) {
+  if (widgetManager && widgetManager->app)
+    widgetManager->app->SetCursorKind(dragging ? CURSOR_DRAGGING : CURSOR_POINTER);
+}
+
+void Dialog::MouseDown(int mx, int my, int button, int clickCount) {
+  (void)button;
+  if (clickCount != 1) return;
+  SetDragCursor(true);
+  beingDragged = true;
+  grabX = mx;
+  grabY = my;
+}
+
+void Dialog::MouseDrag(int mx, int my) {
+  if (!beingDragged) return;
+  const int wantX = x + mx - grabX;
+  const int wantY = y + my - grabY;
+  int newX = wantX;
+  int newY = wantY;
+  if (widgetManager) {
+    // At most kDragOverhang pixels beyond any edge; a dialog wider than that allows keeps its
+    // left (top) edge in reach.
+    newX = ClampLowWins(wantX, -kDragOverhang, widgetManager->width + kDragOverhang - width);
+    newY = ClampLowWins(wantY, -kDragOverhang, widgetManager->height + kDragOverhang - height);
+  }
+  // Where the mouse went on past the limit, the grab point slides along, so the dialog follows as
+  // soon as the mouse comes back.
+  grabX = ClampLowWins(grabX + wantX - newX, kDragOverhang, width - kDragOverhang - 1);
+  grabY = ClampLowWins(grabY + wantY - newY, kDragOverhang, height - kDragOverhang - 1);
+  Move(newX, newY);
+}
+
+void Dialog::MouseUp(int mx, int my, int button, int clickCount) {
+  (void)mx;
+  (void)my;
+  (void)button;
+  (void)clickCount;
+  beingDragged = false;
+  SetDragCursor(false);
+}
+
+void Dialog::UseButtonFont(Font* font) {
+  for (DialogButton* button : {firstButton.get(), secondButton.get()})
+    if (button) button->SetFont(font);
+}
 
 Font* Dialog::TitleFont() {
   if (!titleFont) titleFont = std::make_unique<SysFont>(nullptr, kDialogFace, kTitlePoints);
@@ -81,6 +236,24 @@ int Dialog::MeasureHeight(int forWidth) {
 }
 
 bool Dialog::IsModalDialog() { return modal; }
+
+int Dialog::RunUntilAnswered(bool autoKill) {
+  OrvaAppBase* app = widgetManager ? widgetManager->app : nullptr;
+  if (!app) return answer;
+
+  if (!runWatch_) runWatch_ = std::make_shared<RunWatch>();
+  const std::shared_ptr<RunWatch> watch = runWatch_;
+  while (!watch->deleted && widgetManager && answer == INT_MAX) {
+    bool updated = false;
+    if (!app->StepLoop(&updated)) break;
+  }
+  if (watch->deleted) return watch->answer;
+
+  const int answered = answer;
+  // Removed by other code, the id may already belong to another dialog; that one stays.
+  if (autoKill && app->FindDialog(id) == this) app->CloseDialog(id);
+  return answered;
+}
 
 void Dialog::Draw(Graphics* g) {
   const Rect frame(frameInsets.left, frameInsets.top, width - frameInsets.left - frameInsets.right,

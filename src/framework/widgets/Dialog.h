@@ -6,6 +6,7 @@
 
 #include "framework/graphics/Font.h"
 #include "framework/widgets/ButtonListener.h"
+#include "framework/widgets/DialogButton.h"
 #include "framework/widgets/DialogListener.h"
 #include "framework/widgets/Widget.h"
 
@@ -14,12 +15,13 @@ namespace Orva {
 class Image;
 
 // The framework's message box as a widget: a framed panel with a title line, word-wrapped body
-// text and an optional footnote line, possibly modal. The application registers dialogs by id and
-// hears about their buttons through its DialogListener side.
+// text, an optional footnote line and up to two DialogButtons along the bottom, possibly modal,
+// dragged about with the mouse, and able to run the application's loop until it is answered. The
+// application registers dialogs by id and hears about their buttons through its DialogListener
+// side.
 //
-// So far this holds what the application's dialog registry needs (id, modal, answer, result, the
-// preferred height) and draws the panel and its text. The buttons, dragging and the loop that runs
-// until the dialog is answered are still to come: buttonSet is stored but draws nothing yet.
+// The buttons are top-level widgets of the manager, not children of the dialog: they join the
+// manager when the dialog does, leave with it and are kept just in front of it.
 class Dialog : public Widget, public ButtonListener {
  public:
   static constexpr int kFirstButtonId = 1000;
@@ -37,8 +39,10 @@ class Dialog : public Widget, public ButtonListener {
     COLOR_OUTLINE = 6,
   };
 
-  DialogListener* dialogListener = nullptr;  // not owned
-  Image* framePicture = nullptr;             // not owned; drawn nine-sliced when set
+  DialogListener* dialogListener = nullptr;    // not owned
+  Image* framePicture = nullptr;               // not owned; drawn nine-sliced when set
+  std::unique_ptr<DialogButton> firstButton;   // id 1000; null when the button set has none
+  std::unique_ptr<DialogButton> secondButton;  // id 1001
   std::string title;
   std::string footnote;
   std::string body;
@@ -65,24 +69,54 @@ class Dialog : public Widget, public ButtonListener {
          const std::string& footnote, int buttonSet);
   ~Dialog() override;
 
+  void Attached(WidgetManager* manager) override;
+  void Detached(WidgetManager* manager) override;
+  void ZOrderChanged() override;
   void Draw(Graphics* g) override;
+  void SetVisible(bool isVisible) override;
+  // Colours 3 and 4 are also the buttons' label colours (their 0 and 1).
+  void SetColor(int index, const Color& color) override;
+  using Widget::Resize;
+  // Also lays the buttons out along the bottom.
+  void Resize(int newX, int newY, int newWidth, int newHeight) override;
+  void MouseDown(int mx, int my, int button, int clickCount) override;
+  void MouseUp(int mx, int my, int button, int clickCount) override;
+  void MouseDrag(int mx, int my) override;
+  using Widget::MouseDown;
+  using Widget::MouseUp;
 
+  virtual void UseButtonFont(Font* font);
   // Keep a copy of the font.
   virtual void UseTitleFont(Font* font);
   virtual void UseBodyFont(Font* font);
   // The height that shows everything at the given width.
   virtual int MeasureHeight(int forWidth);
   virtual bool IsModalDialog();
+  // Runs the application's loop until a button answers, the dialog leaves the widget tree or the
+  // loop ends; returns the answer (INT_MAX when there was none). autoKill then closes the dialog
+  // through the application, when it is still the one registered under its id. Returns at once
+  // without an application.
+  virtual int RunUntilAnswered(bool autoKill);
 
   using ButtonListener::OnButtonPressed;
   void OnButtonPressed(int buttonId) override;
   void OnButtonReleased(int buttonId) override;
 
  protected:
+  // Shared with RunUntilAnswered, so the loop learns when the dialog is deleted under it (closed
+  // and deleted by code that runs inside the loop) and what its answer was.
+  struct RunWatch {
+    bool deleted = false;
+    int answer = INT_MAX;
+  };
+
   Font* TitleFont();
   Font* BodyFont();
   bool HasButtons() const { return buttonSet >= BUTTONS_YES_NO && buttonSet <= BUTTONS_FOOTNOTE; }
   int HorizontalInsets() const { return frameInsets.left + frameInsets.right + innerInsets.left + innerInsets.right; }
+  void SetDragCursor(bool dragging);
+
+  std::shared_ptr<RunWatch> runWatch_;
 };
 
 }  // namespace Orva
