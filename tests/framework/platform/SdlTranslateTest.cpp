@@ -11,6 +11,7 @@
 #include "framework/platform/SdlTranslate.h"
 #include "framework/platform/SdlWindowSystem.h"
 #include "framework/platform/WindowMessage.h"
+#include "support/ScopedEnv.h"
 
 namespace Orva {
 namespace {
@@ -262,31 +263,7 @@ TEST(SdlTimers, KeepWorkingWhenTheClockWraps) {
 }
 
 // Sets an environment variable for one scope and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    const char* old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
+using ::Testing::ScopedEnv;
 
 TEST(SdlWindowSystemStart, AnUnavailableDriverMeansNoWindowSystemAndSaysWhy) {
   ScopedEnv driver("SDL_VIDEODRIVER", "orva-no-such-driver");

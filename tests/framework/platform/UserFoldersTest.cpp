@@ -6,37 +6,12 @@
 #include <string>
 
 #include "framework/platform/UserFolders.h"
+#include "support/ScopedEnv.h"
 
 namespace Orva {
 namespace {
 
-// Sets an environment variable for one scope and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-      had_ = true;
-      old_ = old;
-    }
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_, old_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_ = false;
-  std::string old_;
-};
+using ::Testing::ScopedEnv;
 
 TEST(UserFolders, FoldersComeFromTheRegistryKeyBelowTheDesktopsFolders) {
   ScopedEnv config("XDG_CONFIG_HOME", "/cfg");
