@@ -105,7 +105,10 @@ void EditWidget::ClampPositions() {
     selectionStart = -1;
   else if (selectionStart > length)
     selectionStart = length;
-  leftPos = std::clamp(leftPos, 0, length);
+  // A text that became shorter (an undo, a cut to the limits) is scrolled back as ScrollToCursor
+  // would, in steps of 10 towards the cursor, rather than left showing nothing.
+  if (leftPos > length) leftPos -= (leftPos - cursorPos + 9) / 10 * 10;
+  leftPos = std::max(leftPos, 0);
 }
 
 void EditWidget::RestartBlink() {

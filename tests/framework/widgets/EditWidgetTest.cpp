@@ -472,18 +472,21 @@ TEST_F(EditAppTest, CopyAndPasteRoundTripThroughThePlatformClipboard) {
   EXPECT_EQ(app->cursorKind, CURSOR_TEXT);  // the mouse rests on a field
 }
 
-TEST_F(EditAppTest, PasteTakesTheFirstLineWithoutControlCharactersOrRefusedOnes) {
+TEST_F(EditAppTest, PasteTakesWhatFitsOfTheFirstLineAndUndoTakesItBack) {
   listener.allowChar = [](char c) { return c != '#'; };
-  for (const char* clip : {"a\tb\x01#c\xE9\r\nsecond", "d\ne"}) {
+  a.maxChars = 30;
+  for (const std::string clip : {"a\tb\x01#c\xE9\r\nsecond", "d\ne", "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}) {
     app->input->SetClipboardText(clip);
     Press('V', {KEYCODE_CONTROL});
   }
+  EXPECT_EQ(a.text, "abc\xE9" + std::string("d") + std::string(25, 'x'));
+  EXPECT_EQ(a.leftPos, 20);
+  Press('Z', {KEYCODE_CONTROL});
   EXPECT_EQ(a.text,
             "abc\xE9"
             "d");
-  Press('Z', {KEYCODE_CONTROL});
-  EXPECT_EQ(a.text, "abc\xE9");
-  EXPECT_EQ(a.cursorPos, 4);
+  EXPECT_EQ(a.cursorPos, 5);
+  EXPECT_EQ(a.leftPos, 0);  // the shorter text scrolls back into view
 }
 
 TEST_F(EditAppTest, CutTakesTheSelectionAPasswordCopiesItsMaskAndEachKeyActsOnce) {
