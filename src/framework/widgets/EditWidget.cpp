@@ -369,6 +369,8 @@ void EditWidget::ProcessKey(int key, char c) {
   int oldUndoSelection = -1;
   OrvaAppBase* app = widgetManager ? widgetManager->app : nullptr;
   const int length = int(text.size());
+  // Words as shown: a password field keeps where its hidden words end to itself.
+  const std::string& shown = ShownText();
 
   if (key == 0 && (c == kCopyChar || c == kCutChar)) {
     if (HasSelection() && app) {
@@ -409,8 +411,8 @@ void EditWidget::ProcessKey(int key, char c) {
       case KEYCODE_HOME: cursorPos = 0; break;
       case KEYCODE_LEFT:
         if (ctrl) {
-          while (cursorPos > 0 && !IsWordChar(text[size_t(cursorPos - 1)])) --cursorPos;
-          while (cursorPos > 0 && IsWordChar(text[size_t(cursorPos - 1)])) --cursorPos;
+          while (cursorPos > 0 && !IsWordChar(shown[size_t(cursorPos - 1)])) --cursorPos;
+          while (cursorPos > 0 && IsWordChar(shown[size_t(cursorPos - 1)])) --cursorPos;
         } else if (shift || !HasSelection()) {
           cursorPos = std::max(0, cursorPos - 1);
         } else {
@@ -419,8 +421,8 @@ void EditWidget::ProcessKey(int key, char c) {
         break;
       case KEYCODE_RIGHT:
         if (ctrl) {
-          while (cursorPos < length && IsWordChar(text[size_t(cursorPos)])) ++cursorPos;
-          while (cursorPos < length && !IsWordChar(text[size_t(cursorPos)])) ++cursorPos;
+          while (cursorPos < length && IsWordChar(shown[size_t(cursorPos)])) ++cursorPos;
+          while (cursorPos < length && !IsWordChar(shown[size_t(cursorPos)])) ++cursorPos;
         } else if (shift || !HasSelection()) {
           cursorPos = std::min(length, cursorPos + 1);
         } else {
