@@ -65,18 +65,22 @@ struct Listener : EditListener {
   bool AllowText(int, const std::string& t) override { return !allowText || allowText(t); }
 };
 
-// Keys as the desktop sends them: the key (letters and digits by their upper-case code), then the
-// character, then the key up; modifiers held around.
+// The key a character is typed with (letters by their upper-case code), or 0.
+int KeyFor(char c) {
+  if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+  if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return c;
+  return 0;
+}
+
+// Keys as the desktop sends them: the key, then the character, then the key up; modifiers held
+// around.
 struct Keyboard {
   WidgetManager& m;
   void Type(const std::string& s) {
     for (char c : s) {
-      const int vk = (c >= 'a' && c <= 'z')                                           ? c - 32
-                     : ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') ? c
-                                                                                      : 0;
-      if (vk) m.KeyDown(vk);
+      if (KeyFor(c)) m.KeyDown(KeyFor(c));
       m.KeyChar(c);
-      if (vk) m.KeyUp(vk);
+      if (KeyFor(c)) m.KeyUp(KeyFor(c));
     }
   }
   void Press(int key, std::initializer_list<int> held = {}) {
