@@ -1,9 +1,12 @@
 // The drawing test card, in a window on the framework's application loop, or written as a PNG.
 //
-//   testcard [SWITCHES]          opens the window; Tab, Space or a click switches between the
-//                                cards; Alt+Enter or F11 toggles full screen; Escape or closing
-//                                the window ends. SWITCHES are the application's own
-//                                (-seed=N, -datadir=PATH, ...; see the README)
+//   testcard [--text] [SWITCHES] opens the window on the widget gallery (or the text card);
+//                                F1 gallery, F2 drawing card, F3 text card; Alt+Enter or F11
+//                                toggles full screen; Escape or closing the window ends.
+//                                SWITCHES are the application's own (-seed=N, -datadir=PATH,
+//                                ...; see the README)
+//   testcard --headless --gallery [--dialog] [--out gallery.png]
+//                                the widget gallery (with its dialog open) as a PNG
 //   testcard --headless [--out card.png] [--tick N]
 //                                draws the card at update N (default 150) without a display
 //   testcard [--headless] --text [--out text.png]
@@ -32,6 +35,8 @@ namespace {
 struct Options {
   bool headless = false;
   bool text = false;
+  bool gallery = false;
+  bool dialog = false;
   std::string out = "testcard.png";
   int tick = 150;
 };
@@ -45,6 +50,10 @@ bool ParseOptions(int argc, char** argv, Options& options, std::vector<const cha
       options.headless = true;
     } else if (arg == "--text") {
       options.text = true;
+    } else if (arg == "--gallery") {
+      options.gallery = true;
+    } else if (arg == "--dialog") {
+      options.dialog = true;
     } else if (arg == "--out" && i + 1 < argc) {
       options.out = argv[++i];
     } else if (arg == "--tick" && i + 1 < argc) {
@@ -53,7 +62,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::vector<const cha
       appArgs.push_back(argv[i]);
     } else {
       std::fprintf(stderr,
-                   "testcard: unknown option '%s'\nusage: testcard [--text] [--headless [--out FILE] [--tick N]]\n",
+                   "testcard: unknown option '%s'\n"
+                   "usage: testcard [--text] [--headless [--gallery [--dialog]] [--out FILE] [--tick N]]\n",
                    arg.c_str());
       return false;
     }
@@ -76,7 +86,9 @@ int main(int argc, char** argv) {
   Options options;
   std::vector<const char*> appArgs;
   if (!ParseOptions(argc, argv, options, appArgs)) return 2;
-  if (!options.headless) return RunDemoApp(int(appArgs.size()), appArgs.data(), options.text);
+  if (!options.headless)
+    return RunDemoApp(int(appArgs.size()), appArgs.data(), options.text ? DemoApp::CARD_TEXT : DemoApp::CARD_GALLERY);
+  if (options.gallery) return WriteDemoScreenshot(DemoApp::CARD_GALLERY, options.dialog, options.out);
   if (appArgs.size() > 1) {
     std::fprintf(stderr, "testcard: unknown option '%s'\n", appArgs[1]);
     return 2;
