@@ -19,6 +19,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # a virtual X display for the windowed smoke test
   xvfb xauth
+  # the game's pictures are drawn at build time by Python with PIL and numpy
+  python3 python3-pil python3-numpy
 )
 
 missing=()
