@@ -176,8 +176,9 @@ def plaque(w, h, radius, rim, state, seed, gems=False):
         A.add(c, (1.0, 0.75, 0.35, 1.0), glow * alpha)
     if gems:
         cy = (y0 + y1) / 2.0
-        for gx in (x0 + rim + 7.5, x1 - rim - 7.5):
-            gem(c, gx, cy, 4.2, glow=0.9 if state == 1 else 0.0)
+        # Set into the rim itself, so the label has the whole panel.
+        for gx in (x0 + rim / 2.0, x1 - rim / 2.0):
+            gem(c, gx, cy, 3.4, glow=0.9 if state == 1 else 0.0)
     return drop_shadow(c, (2 - push, 2 - push), 1.6, 0.55)
 
 
