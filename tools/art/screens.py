@@ -357,8 +357,342 @@ def board_background(i):
     return c
 
 
+# ---------------------------------------------------------------------------------------------
+# Guardians
+
+def resize_canvas(c, w, h):
+    """Resizes a canvas with premultiplied alpha (no dark fringes)."""
+    pm = c.copy()
+    for ch in range(3):
+        pm[..., ch] *= c[..., 3]
+    chans = [np.asarray(Image.fromarray(pm[..., k].astype(np.float32), "F").resize((w, h), Image.LANCZOS))
+             for k in range(4)]
+    out = np.stack(chans, axis=-1).astype(np.float64)
+    a = np.clip(out[..., 3], 0, 1)
+    for ch in range(3):
+        out[..., ch] = np.clip(np.where(a > 1e-4, out[..., ch] / np.maximum(a, 1e-4), 0), 0, 1)
+    out[..., 3] = a
+    return out
+
+
+class Figure:
+    """Shapes in coordinates relative to the picture (0..1 across and down)."""
+
+    def __init__(self, w, h):
+        self.w, self.h = w, h
+        self.c = A.canvas(w, h)
+
+    def P(self, pts):
+        return A.polygon_mask(self.w, self.h, [(x * self.w, y * self.h) for x, y in pts])
+
+    def E(self, cx, cy, rx, ry):
+        return A.ellipse_mask(self.w, self.h, cx * self.w, cy * self.h, rx * self.w, ry * self.h)
+
+    def L(self, x0, y0, x1, y1, t):
+        return A.line_mask(self.w, self.h, x0 * self.w, y0 * self.h, x1 * self.w, y1 * self.h, t * self.w)
+
+    def R(self, x0, y0, x1, y1, r):
+        return A.rounded_rect_mask(self.w, self.h, x0 * self.w, y0 * self.h, x1 * self.w, y1 * self.h, r * self.w)
+
+    def paint(self, mask, color, seed=0, rim="#ffffff", relief=None, texture=0.12):
+        relief = relief or max(1.5, self.w / 40.0)
+        self.c = A.over(self.c, shaded(np.clip(mask, 0, 1), col(color), seed, relief=relief, texture=texture,
+                                       rim=col(rim) if rim else None))
+
+    def glow(self, mask, color, radius, strength=1.0):
+        A.add(self.c, col(color), np.clip(A.blur(mask, radius * self.w / 190.0) * 1.6 * strength + mask, 0, 1))
+
+    def aura(self, mask, color, radius, strength=0.5):
+        halo = A.canvas(self.w, self.h, col(color))
+        halo[..., 3] = np.clip(A.blur(mask, radius * self.w / 190.0) * strength * 2.0, 0, 1) * strength
+        self.c = A.over(halo, self.c)
+
+
+def union(*masks):
+    m = masks[0]
+    for k in masks[1:]:
+        m = np.maximum(m, k)
+    return m
+
+
+def guardian(i, w=190, h=215):
+    """The guardian of area i as a painted figure lit from the top left with a rim light."""
+    f = Figure(w, h)
+    s = 5000 + i
+    if i == 0:  # moss golem
+        body = union(f.E(0.5, 0.55, 0.27, 0.25), f.E(0.5, 0.26, 0.13, 0.11),
+                     f.R(0.32, 0.7, 0.46, 0.97, 0.03), f.R(0.54, 0.7, 0.68, 0.97, 0.03))
+        arms = union(f.E(0.2, 0.52, 0.11, 0.2), f.E(0.8, 0.52, 0.11, 0.2),
+                     f.E(0.16, 0.78, 0.1, 0.08), f.E(0.84, 0.78, 0.1, 0.08))
+        f.aura(union(body, arms), "#9be06a", 8, 0.35)
+        f.paint(arms, "#707a66", s, "#d8ffb0")
+        f.paint(body, "#7f8873", s + 1, "#d8ffb0")
+        moss = np.clip((A.noise(w, h, s + 2, scale=w / 10.0) - 0.45) * 6, 0, 1)
+        top = np.clip(1.0 - np.arange(h)[:, None] / (h * 0.75), 0, 1)
+        mm = union(body, arms) * moss * top
+        f.paint(mm, "#5fa03a", s + 3, "#c8ff90", relief=1.5)
+        eyes = union(f.E(0.45, 0.26, 0.025, 0.018), f.E(0.55, 0.26, 0.025, 0.018))
+        f.glow(eyes, "#d4ff7a", 4)
+        rune = union(f.L(0.5, 0.45, 0.5, 0.65, 0.022), f.L(0.42, 0.5, 0.5, 0.56, 0.02), f.L(0.58, 0.5, 0.5, 0.56, 0.02))
+        f.glow(rune, "#b6ff6a", 5, 0.8)
+    elif i == 1:  # fog stag spirit
+        ant = []
+        for sg in (-1, 1):
+            bx = 0.5 + sg * 0.07
+            ant += [f.L(bx, 0.3, 0.5 + sg * 0.2, 0.12, 0.03), f.L(0.5 + sg * 0.2, 0.12, 0.5 + sg * 0.3, 0.02, 0.025),
+                    f.L(0.5 + sg * 0.2, 0.12, 0.5 + sg * 0.4, 0.1, 0.022),
+                    f.L(0.5 + sg * 0.14, 0.2, 0.5 + sg * 0.12, 0.05, 0.02),
+                    f.L(0.5 + sg * 0.27, 0.05, 0.5 + sg * 0.33, -0.02, 0.018),
+                    f.L(0.5 + sg * 0.3, 0.11, 0.5 + sg * 0.45, 0.2, 0.02)]
+        antlers = union(*ant)
+        head = union(f.P([(0.4, 0.28), (0.6, 0.28), (0.56, 0.5), (0.52, 0.6), (0.48, 0.6), (0.44, 0.5)]),
+                     f.E(0.5, 0.33, 0.1, 0.07))
+        ears = union(f.P([(0.41, 0.31), (0.27, 0.28), (0.38, 0.36)]), f.P([(0.59, 0.31), (0.73, 0.28), (0.62, 0.36)]))
+        neck = union(f.P([(0.4, 0.45), (0.6, 0.45), (0.72, 0.85), (0.28, 0.85)]), f.E(0.5, 0.95, 0.42, 0.17))
+        allm = union(antlers, head, ears, neck)
+        f.aura(allm, "#7ff0d8", 12, 0.55)
+        f.paint(union(neck, ears), "#6fb9ad", s, "#e0fff6")
+        f.paint(head, "#8fd3c6", s + 1, "#ffffff")
+        f.paint(antlers, "#cfeee6", s + 2, "#ffffff", relief=1.5)
+        eyes = union(f.E(0.445, 0.38, 0.02, 0.012), f.E(0.555, 0.38, 0.02, 0.012))
+        f.glow(eyes, "#e8fff8", 4)
+        mist = f.c.copy()
+        mist[...] = col("#d8f4ee")
+        yy = np.arange(h)[:, None] / h
+        mist[..., 3] = np.clip((A.noise(w, h, s + 3, scale=w / 6.0) - 0.35) * 2, 0, 1) * np.clip((yy - 0.65) * 3, 0, 1) * 0.8
+        f.c = A.over(f.c, mist)
+    elif i == 2:  # sand sphinx, seated, facing us
+        body = union(f.E(0.5, 0.72, 0.3, 0.2), f.R(0.2, 0.82, 0.8, 0.98, 0.04))
+        paws = union(f.R(0.22, 0.8, 0.38, 0.98, 0.05), f.R(0.62, 0.8, 0.78, 0.98, 0.05))
+        nemes = f.P([(0.5, 0.08), (0.66, 0.16), (0.74, 0.55), (0.26, 0.55), (0.34, 0.16)])
+        face = union(f.E(0.5, 0.33, 0.1, 0.13))
+        f.aura(union(body, nemes), "#ffd27a", 8, 0.35)
+        f.paint(body, "#c99655", s, "#fff0c0")
+        f.paint(paws, "#d8a964", s + 1, "#fff0c0")
+        f.paint(nemes, "#d9b060", s + 2, "#fff4d0")
+        yy = np.arange(h)[:, None] / h
+        stripes = (np.sin(yy * h / (h * 0.022)) > 0.3) * nemes * (1 - A.E if False else 1)
+        stripes = stripes * (1 - A.ellipse_mask(w, h, 0.5 * w, 0.33 * h, 0.12 * w, 0.15 * h))
+        A.over(f.c, col("#2d5a9a", 0.75), stripes * (yy > 0.17))
+        f.paint(face, "#d6a66a", s + 3, "#fff0c0", relief=2.0)
+        beard = f.P([(0.47, 0.44), (0.53, 0.44), (0.52, 0.54), (0.48, 0.54)])
+        f.paint(beard, "#2d5a9a", s + 4, "#9ec4ff", relief=1.0)
+        eyes = union(f.E(0.455, 0.31, 0.022, 0.01), f.E(0.545, 0.31, 0.022, 0.01))
+        f.glow(eyes, "#ffd24a", 4)
+        f.glow(f.E(0.5, 0.13, 0.025, 0.02), "#ffcc40", 5, 0.7)
+    elif i == 3:  # ice wyrm coiled upward
+        t = np.linspace(0, 1, 36)
+        xs = 0.5 + 0.25 * np.sin(t * 5.2 + 0.6) * (1 - t * 0.4)
+        ys = 0.95 - t * 0.7
+        rs = 0.13 * (1 - t * 0.5)
+        body = union(*[f.E(x, y, r, r * w / h) for x, y, r in zip(xs, ys, rs)])
+        spikes = union(*[f.P([(x - r * 0.5, y - r * 0.6), (x - r * 0.2, y - r * 2.0), (x + r * 0.2, y - r * 0.7)])
+                         for x, y, r in zip(xs[::3], ys[::3], rs[::3])])
+        hx, hy = xs[-1], ys[-1] - 0.06
+        head = union(f.E(hx, hy, 0.12, 0.08), f.P([(hx, hy - 0.02), (hx + 0.22, hy + 0.03), (hx + 0.05, hy + 0.09)]))
+        horns = union(f.L(hx - 0.05, hy - 0.05, hx - 0.16, hy - 0.2, 0.03), f.L(hx + 0.04, hy - 0.06, hx + 0.02, hy - 0.22, 0.03))
+        f.aura(union(body, head), "#bfe8ff", 10, 0.45)
+        f.paint(spikes, "#e8f6ff", s, "#ffffff", relief=1.2)
+        f.paint(body, "#8fb4e6", s + 1, "#ffffff")
+        belly = body * np.clip(1 - A.blur(body, 3) * 0 + 0, 0, 1)
+        f.paint(horns, "#eef6ff", s + 2, "#ffffff", relief=1.2)
+        f.paint(head, "#a6c6f0", s + 3, "#ffffff")
+        f.glow(f.E(hx + 0.04, hy - 0.015, 0.02, 0.012), "#ffffff", 4)
+        f.glow(f.E(hx + 0.04, hy - 0.015, 0.012, 0.008), "#7fd8ff", 2)
+    elif i == 4:  # magma titan
+        body = union(f.P([(0.22, 0.3), (0.78, 0.3), (0.68, 0.72), (0.32, 0.72)]), f.E(0.5, 0.24, 0.11, 0.1),
+                     f.R(0.3, 0.68, 0.46, 0.99, 0.04), f.R(0.54, 0.68, 0.7, 0.99, 0.04))
+        arms = union(f.P([(0.22, 0.3), (0.1, 0.35), (0.04, 0.72), (0.18, 0.74), (0.3, 0.45)]),
+                     f.P([(0.78, 0.3), (0.9, 0.35), (0.96, 0.72), (0.82, 0.74), (0.7, 0.45)]),
+                     f.E(0.11, 0.77, 0.09, 0.07), f.E(0.89, 0.77, 0.09, 0.07))
+        allm = union(body, arms)
+        f.aura(allm, "#ff5a1a", 12, 0.6)
+        f.paint(arms, "#3c302e", s, "#ff9a4a")
+        f.paint(body, "#463634", s + 1, "#ff9a4a")
+        n = A.noise(w, h, s + 2, scale=w / 8.0, octaves=3)
+        cracks = np.clip(1 - np.abs(n - 0.5) * 18, 0, 1) * A.blur(allm, 2) ** 3
+        f.glow(cracks, "#ff7a1a", 3, 0.8)
+        flame = f.P([(0.38, 0.2), (0.42, 0.06), (0.47, 0.14), (0.5, 0.0), (0.54, 0.13), (0.59, 0.05), (0.62, 0.2)])
+        f.glow(flame, "#ffb03a", 6, 0.9)
+        f.glow(union(f.E(0.46, 0.24, 0.02, 0.012), f.E(0.54, 0.24, 0.02, 0.012)), "#fff0a0", 4)
+        f.glow(f.E(0.5, 0.45, 0.05, 0.045), "#ff6a10", 8, 0.8)
+    else:  # storm seraph
+        wings = []
+        for sg in (-1, 1):
+            for k in range(6):
+                ang = np.radians(-70 + k * 18)
+                L = 0.36 - k * 0.035
+                x1 = 0.5 + sg * np.cos(ang) * L
+                y1 = 0.36 + np.sin(ang) * L * 0.9
+                wings.append(f.L(0.5 + sg * 0.06, 0.38, x1, y1, 0.07 - k * 0.004))
+        wings = union(*wings)
+        robe = f.P([(0.44, 0.32), (0.56, 0.32), (0.68, 0.97), (0.32, 0.97)])
+        head = f.E(0.5, 0.24, 0.065, 0.06)
+        halo = np.clip(f.E(0.5, 0.17, 0.12, 0.04) - f.E(0.5, 0.17, 0.09, 0.025), 0, 1)
+        f.aura(union(wings, robe), "#ffe6a0", 12, 0.5)
+        f.paint(wings, "#e8e4f6", s, "#ffe08a", relief=2.0)
+        f.paint(robe, "#f4f0ff", s + 1, "#ffd86a")
+        sash = f.P([(0.47, 0.4), (0.53, 0.4), (0.58, 0.97), (0.42, 0.97)])
+        f.paint(sash, "#3a4c9a", s + 2, "#9ab4ff", relief=1.5)
+        f.paint(head, "#f6e6d6", s + 3, "#ffffff", relief=2.0)
+        f.glow(halo, "#ffd24a", 5)
+        bolt = union(f.L(0.78, 0.42, 0.72, 0.55, 0.025), f.L(0.72, 0.55, 0.8, 0.58, 0.025), f.L(0.8, 0.58, 0.72, 0.75, 0.025))
+        f.glow(bolt, "#bfe0ff", 6)
+    return f.c
+
+
+def boss_picture(i):
+    """The playing field's guardian picture, 190 x 215, with a soft ground shadow."""
+    c = A.canvas(190, 215)
+    A.over(c, (0, 0, 0, 0.45), A.blur(A.ellipse_mask(190, 215, 95, 205, 70, 9), 4))
+    return A.over(c, guardian(i))
+
+
+# ---------------------------------------------------------------------------------------------
+# Travel map pieces, custom-game circles
+
+CEL = 90  # guardian cels of IMAGE_BOSSES
+
+
+def boss_cel(i, met):
+    """One cel of IMAGE_BOSSES: the guardian on a round medallion tinted by its area; before it has
+    been met the guardian is a dark veiled shape with only its eyes showing."""
+    a = AREAS[i]
+    c = A.canvas(CEL, CEL)
+    cx = cy = CEL / 2
+    A.over(c, (0, 0, 0, 0.5), A.blur(A.circle_mask(CEL, CEL, cx + 1.5, cy + 2, 42), 2))
+    disc = A.vertical_gradient(CEL, CEL, col(a["sky"][0]), col(a["sky"][1]))
+    glow(disc, 30, 25, 50, col(a["sun"]), 2.0, 0.5)
+    if not met:
+        disc[..., :3] = disc[..., :3] * 0.35 + 0.08
+    disc[..., 3] = A.circle_mask(CEL, CEL, cx, cy, 40)
+    A.over(c, disc)
+    fig = resize_canvas(guardian(i), 70, 79)
+    if not met:
+        lum = fig[..., :3].mean(axis=2, keepdims=True)
+        fig[..., :3] = 0.06 + lum * 0.18
+    sub = A.canvas(CEL, CEL)
+    A.paste(sub, fig, 10, 8)
+    sub[..., 3] *= A.circle_mask(CEL, CEL, cx, cy, 40)
+    A.over(c, sub)
+    if not met:
+        before = c.copy()
+        fog(c, 7100 + i, (0.75, 0.78, 0.85, 1.0), 0.35, 20, 0.0)
+        m = A.circle_mask(CEL, CEL, cx, cy, 40)[..., None]
+        c[...] = c * m + before * (1 - m)
+    ring = np.clip(A.circle_mask(CEL, CEL, cx, cy, 43) - A.circle_mask(CEL, CEL, cx, cy, 39), 0, 1)
+    A.over(c, shaded(ring, col("#d9b45a" if met else "#7a7a86"), 7000 + i, relief=1.2, strength=2.5,
+                     rim=col("#fff3c0")))
+    return c
+
+
+def bosses_sheet():
+    cels = [boss_cel(i, True) for i in range(6)] + [boss_cel(i, False) for i in range(1, 6)]
+    return A.strip(cels)
+
+
+def waypoint(kind):
+    """A 24 x 22 way-point stone: 0 still ahead (grey), 1 current (glowing gold), 2 done (green
+    with a light rune)."""
+    c = A.canvas(24, 22)
+    A.over(c, (0, 0, 0, 0.5), A.blur(A.ellipse_mask(24, 22, 13, 13, 8.5, 6.5), 1.2))
+    m = A.ellipse_mask(24, 22, 12, 11, 8, 6.5)
+    base = ["#8b8a92", "#f2c24a", "#5db26a"][kind]
+    if kind == 1:
+        glow(c, 12, 11, 12, col("#ffe27a"), 1.5, 0.9)
+    A.over(c, shaded(m, col(base), 7200 + kind, relief=1.2, strength=2.5, texture=0.05, rim=col("#ffffff")))
+    if kind == 2:
+        r = union(A.line_mask(24, 22, 12, 7.5, 12, 14.5, 1.4), A.line_mask(24, 22, 9, 9.5, 12, 12, 1.2),
+                  A.line_mask(24, 22, 15, 9.5, 12, 12, 1.2))
+        A.add(c, col("#eaffd8"), r * 0.9)
+    if kind == 1:
+        A.add(c, col("#fffbe0"), A.ellipse_mask(24, 22, 10.5, 9.5, 3, 2) * 0.8)
+    return c
+
+
+def shadowed_cup():
+    """The final prize in a stone niche, still in shadow: 244 x 188."""
+    w, h = 244, 188
+    c = A.canvas(w, h)
+    niche = A.rounded_rect_mask(w, h, 52, 6, 192, 184, 10)
+    arch = A.ellipse_mask(w, h, 122, 60, 70, 60)
+    frame = union(niche * (np.arange(h)[:, None] > 60), arch)
+    A.over(c, (0, 0, 0, 0.5), A.blur(frame, 4))
+    A.over(c, shaded(frame, col("#8a8198"), 7300, relief=3, texture=0.18, rim=col("#f0e0b0")))
+    inner = union(A.rounded_rect_mask(w, h, 64, 60, 180, 176, 4), A.ellipse_mask(w, h, 122, 62, 58, 50))
+    hole = A.vertical_gradient(w, h, col("#0c0a18"), col("#2a2440"))
+    hole[..., 3] = inner
+    A.over(c, hole)
+    glow(c, 122, 100, 70, col("#ffd27a"), 2.0, 0.18)
+    f = Figure(w, h)
+    cup = union(f.E(0.5, 0.26, 0.13, 0.2) * (np.arange(h)[:, None] > 0.26 * h),
+                f.P([(0.42, 0.4), (0.58, 0.4), (0.53, 0.48), (0.47, 0.48)]),
+                f.R(0.47, 0.43, 0.53, 0.66, 0.01), f.P([(0.4, 0.74), (0.6, 0.74), (0.55, 0.64), (0.45, 0.64)]),
+                f.R(0.37, 0.73, 0.63, 0.79, 0.01))
+    handles = union(np.clip(f.E(0.35, 0.36, 0.06, 0.07) - f.E(0.35, 0.36, 0.035, 0.045), 0, 1),
+                    np.clip(f.E(0.65, 0.36, 0.06, 0.07) - f.E(0.65, 0.36, 0.035, 0.045), 0, 1))
+    cupm = union(cup, handles)
+    A.over(c, shaded(cupm, col("#3a3050"), 7301, relief=2.5, strength=2.0, rim=col("#ffd27a")))
+    A.add(c, col("#ffe7a0"), np.clip(cupm - A.blur(cupm, 1.5), 0, 1) * 1.5 * (A.grid(w, h)[0] < 122))
+    pedestal = A.rounded_rect_mask(w, h, 84, 150, 160, 176, 3)
+    A.over(c, shaded(pedestal, col("#6a6078"), 7302, relief=2, rim=col("#f0e0b0")))
+    return c
+
+
+def panel(w, h, seed, header=52):
+    """A parchment panel in a carved gold frame with a darker band at the top."""
+    c = A.canvas(w, h)
+    A.over(c, (0, 0, 0, 0.55), A.blur(A.rounded_rect_mask(w, h, 4, 5, w - 1, h - 1, 14), 3))
+    outer = A.rounded_rect_mask(w, h, 2, 2, w - 4, h - 4, 14)
+    A.over(c, shaded(outer, col("#b88a3e"), seed, relief=2.0, strength=2.5, texture=0.1, rim=col("#fff0b0")))
+    inner = A.rounded_rect_mask(w, h, 10, 10, w - 12, h - 12, 9)
+    paper = color_field(w, h, col("#efe0bd"), seed + 1, 0.09, 18)
+    glow(paper, 40, 30, w * 0.9, col("#fff8e0"), 1.5, 0.35)
+    y = np.arange(h)[:, None]
+    edge = A.blur(1 - A.rounded_rect_mask(w, h, 14, 14, w - 16, h - 16, 9), 5)
+    paper[..., :3] *= (1 - 0.25 * edge)[..., None]
+    paper[..., 3] = inner
+    A.over(c, paper)
+    band = A.rounded_rect_mask(w, h, 10, 10, w - 12, header, 9) * (y < header)
+    A.over(c, col("#7a5a2e", 0.85), band)
+    A.add(c, col("#ffe9a8"), A.line_mask(w, h, 18, header + 1.5, w - 20, header + 1.5, 1.2) * 0.6)
+    gem = A.ellipse_mask(w, h, w / 2, 10 + (header - 10) / 2, 11, 11)
+    glow(c, w / 2, 10 + (header - 10) / 2, 30, col("#ffd27a"), 2.0, 0.5)
+    A.over(c, shaded(gem, col("#3fb0a0"), seed + 2, relief=1.5, strength=3, rim=col("#ffffff")))
+    for sg in (-1, 1):
+        A.add(c, col("#ffe3a0"), A.line_mask(w, h, w / 2 + sg * 18, 31, w / 2 + sg * 70, 31, 1.5) * 0.7)
+    return c
+
+
+def circle_ring(kind):
+    """114 x 116 rings around a custom-game area: 0 plain stone, 1 the hovered area (silver, soft
+    light), 2 the selected area (gold, glowing)."""
+    w, h = 114, 116
+    cx, cy = 57, 58
+    c = A.canvas(w, h)
+    if kind == 2:
+        glow(c, cx, cy, 58, col("#ffd24a"), 1.2, 0.55)
+    elif kind == 1:
+        glow(c, cx, cy, 58, col("#bfe8ff"), 1.5, 0.35)
+    A.over(c, (0, 0, 0, 0.45), A.blur(np.clip(A.circle_mask(w, h, cx + 1.5, cy + 2, 53) - A.circle_mask(w, h, cx + 1.5, cy + 2, 44), 0, 1), 2))
+    ring = np.clip(A.circle_mask(w, h, cx, cy, 53) - A.circle_mask(w, h, cx, cy, 45), 0, 1)
+    base = ["#6d6878", "#c9d6ea", "#f0c04a"][kind]
+    A.over(c, shaded(ring, col(base), 7400 + kind, relief=1.5, strength=2.5, texture=0.12, rim=col("#ffffff")))
+    ang = np.arctan2(*(np.array(A.grid(w, h))[::-1] - np.array([cy, cx])[:, None, None]))
+    ticks = (np.abs(np.sin(ang * 12)) > 0.93) * np.clip(A.circle_mask(w, h, cx, cy, 51.5) - A.circle_mask(w, h, cx, cy, 46.5), 0, 1)
+    A.add(c, col("#fff6d0" if kind else "#a8a2b6"), ticks * (0.8 if kind else 0.4))
+    return c
+
+
 def build(out_dir):
     names = []
     for i in range(6):
         names.append(save_jpeg(board_background(i), out_dir, f"bkg{i + 1}.jpg"))
+        names.append(save_png(boss_picture(i), out_dir, f"boss{i + 1}.png"))
+    names.append(save_png(bosses_sheet(), out_dir, "bosses.png"))
+    names.append(save_png(A.strip([waypoint(k) for k in range(3)]), out_dir, "waypoints.png"))
+    names.append(save_png(shadowed_cup(), out_dir, "shadowed_cup.png"))
+    names.append(save_png(panel(232, 212, 7500), out_dir, "infownd.png"))
+    for k, name in enumerate(["cus_circle", "focus_circle", "selected_circle"]):
+        names.append(save_png(circle_ring(k), out_dir, name + ".png"))
     return names
