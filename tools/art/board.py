@@ -38,6 +38,12 @@ def shifted(mask, dx, dy):
     return out
 
 
+def outline(c, mask, alpha, radius=0.8, colour=(0.06, 0.04, 0.03)):
+    """A thin dark ring around a mask, so light marks read on light stones."""
+    ring = np.clip(A.blur(mask, radius) * 3.0 - mask, 0, 1)
+    return A.over(c, colour + (alpha,), ring)
+
+
 def union(*masks):
     return np.maximum.reduce(masks)
 
@@ -172,6 +178,7 @@ def put_glyph(c, mask, base, dead=False):
         A.over(c, (0.08, 0.08, 0.09, 0.85), mask)
         return c
     glow_col = tuple(np.clip(base * 0.45 + 0.62, 0, 1)) + (1.0,)
+    outline(c, mask, 0.5)
     A.over(c, (0, 0, 0, 0.55), np.clip(shifted(A.blur(mask, 0.6), 1, 1) - mask, 0, 1))
     A.add(c, tuple(np.clip(base * 0.5 + 0.35, 0, 1)) + (0.0,), A.blur(mask, 1.6) * 0.55)
     A.over(c, glow_col, mask)
@@ -223,7 +230,7 @@ def bonus_frame(colour, bonus):
     bezel and a gold badge with the bonus emblem at the lower right."""
     base = A.rgba(RUNE_COLOURS[colour])
     c, body = stone(base, 300 + colour)
-    put_glyph(c, glyph_mask(colour, CELL, CELL, 10.8, 10.8, 0.66), base)
+    put_glyph(c, glyph_mask(colour, CELL, CELL, 11.0, 11.0, 0.72), base)
     bezel = np.clip(body - A.rounded_rect_mask(CELL, CELL, 2.0, 2.0, CELL - 2.0, CELL - 2.0, 5.6), 0, 1)
     A.over(c, mix(GOLD_LIGHT, GOLD_MID, 0.3), bezel * 0.9)
     gold_disc(c, 20.3, 20.3, 8.6)
@@ -243,6 +250,7 @@ def small_bonus(colour, bonus):
     A.over(c, GOLD_DARK, annulus(CELL, CELL, 15, 15, 13.4, 0.9))
     em = emblem_mask(bonus, CELL, CELL, 15, 15.2, 1.02)
     A.over(c, (0, 0, 0, 0.6), A.blur(shifted(em, 1, 1), 0.6))
+    outline(c, em, 0.7)
     shade_fill(c, em, (1.0, 0.97, 0.85, 1), GOLD_LIGHT)
     return c
 
