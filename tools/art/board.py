@@ -518,19 +518,20 @@ def rune_explosion_sheet():
         for f in range(13):
             p = f / 12.0
             c = A.canvas(s, s)
-            A.over(c, light, annulus(s, s, 39, 39, 7 + 30 * p, 1.0 + 4.0 * (1 - p)) * (1 - p) ** 1.2 * 0.8)
+            A.add(c, tuple(np.array(light[:3]) * 0.5) + (1.0,), A.blur(A.circle_mask(s, s, 39, 39, 9 + 20 * p), 3.0) * (1 - p) ** 2)
+            A.over(c, light, annulus(s, s, 39, 39, 7 + 30 * p, 1.5 + 4.0 * (1 - p)) * (1 - p) ** 1.1)
             for a, v, sp in zip(angles, speeds, spins):
                 d = 3 + 31 * v * (1 - (1 - p) ** 1.6)
                 cx, cy = 39 + d * math.cos(a), 39 + d * math.sin(a) + 6 * p * p
-                r = 3.6 * (1 - 0.55 * p)
+                r = 4.6 * (1 - 0.5 * p)
                 rot = sp + 3 * p
                 pts = [(cx + r * math.cos(rot + k * math.pi / 2) * (1.0 if k % 2 == 0 else 0.55),
                         cy + r * math.sin(rot + k * math.pi / 2) * (1.0 if k % 2 == 0 else 0.55)) for k in range(4)]
                 m = A.polygon_mask(s, s, pts, supersample=3) * (1 - p ** 2)
                 A.over(c, mix(base, (0, 0, 0), 0.25), m)
                 A.over(c, light, m * A.circle_mask(s, s, cx - r * 0.3, cy - r * 0.3, r * 0.5))
-            core = A.radial_falloff(s, s, 39, 39, 10 + 14 * p, 1.5) * max(0.0, 1 - 1.6 * p)
-            A.over(c, (1, 1, 0.95, 1), np.clip(core * 1.5, 0, 1))
+            core = A.radial_falloff(s, s, 39, 39, 14 + 12 * p, 1.2) * max(0.0, 1 - 1.5 * p)
+            A.over(c, (1, 1, 0.95, 1), np.clip(core * 2.2, 0, 1))
             cels.append(c)
         rows.append(A.strip(cels))
     return A.stack(rows)
