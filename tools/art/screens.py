@@ -684,11 +684,255 @@ def circle_ring(kind):
     return c
 
 
+# ---------------------------------------------------------------------------------------------
+# Full screens
+
+WAYPOINTS = [(107, 443), (130, 419), (162, 403), (194, 399), (226, 404), (233, 364), (203, 349), (170, 350),
+             (136, 349), (108, 327), (131, 269), (169, 264), (203, 270), (234, 290), (271, 283), (288, 207),
+             (257, 191), (227, 210), (199, 186), (167, 207), (96, 100), (99, 70), (121, 45), (159, 41),
+             (189, 52), (253, 131), (281, 146), (312, 150), (338, 137), (356, 112)]
+BOSS_POINTS = [(16, 377), (254, 358), (29, 242), (299, 214), (98, 112), (215, 31)]
+MAP_RIGHT = 392  # the map's land ends here; the column to the right holds the prize and the window
+
+
+def story_map():
+    """The travel map: six lands laid where their way-points and guardians are (vale at the
+    bottom, forest, desert, ice, the volcano top left and the citadel top right), a trail through
+    the 30 way-points, and a calm night-blue column on the right for the prize niche, the
+    information window and the buttons."""
+    c = A.canvas(W, H, (0, 0, 0, 1))
+    x, y = A.grid(W, H)
+    anchors = []
+    for a in range(6):
+        pts = WAYPOINTS[a * 5:a * 5 + 5] + [(BOSS_POINTS[a][0] + 45, BOSS_POINTS[a][1] + 45)]
+        anchors.append(np.mean(pts, axis=0))
+    wob = (A.noise(W, H, 7600, scale=40, octaves=3) - 0.5) * 60
+    dist = np.stack([np.hypot(x - ax, (y - ay) * 1.6) + wob for ax, ay in anchors])
+    order = np.argsort(dist, axis=0)
+    d0 = np.take_along_axis(dist, order[:1], 0)[0]
+    d1 = np.take_along_axis(dist, order[1:2], 0)[0]
+    for a in range(6):
+        land = landscape(a, W, H, seed=77)
+        ar = AREAS[a]
+        tex = color_field(W, H, col(ar["land"][1]), 7610 + a, 0.18, 14)
+        A.over(land, tex, np.full((H, W), 0.45))
+        inside = (order[0] == a).astype(np.float64)
+        near = np.clip((d1 - d0) / 14.0, 0, 1)
+        m = inside * (0.5 + 0.5 * near) + (order[1] == a) * (0.5 - 0.5 * near)
+        A.over(c, land, np.clip(m, 0, 1))
+    border = np.clip(1 - (d1 - d0) / 4.0, 0, 1)
+    A.over(c, col("#2a2018"), border * 0.35)
+    # the trail
+    trail = np.zeros((H, W))
+    for (x0, y0), (x1, y1) in zip(WAYPOINTS, WAYPOINTS[1:]):
+        trail = np.maximum(trail, A.line_mask(W, H, x0 + 12, y0 + 11, x1 + 12, y1 + 11, 4.5))
+    A.over(c, (0, 0, 0, 0.45), A.blur(trail, 2.5))
+    A.over(c, shaded(trail, col("#e9d6a4"), 7620, relief=1.2, texture=0.1))
+    dash = (np.sin((x + y) / 2.6) > 0.2) * np.clip(trail - A.blur(trail, 1.5) * 0, 0, 1) * 0
+    # the guardians' clearings
+    for bx, by in BOSS_POINTS:
+        A.over(c, (0.0, 0.0, 0.0, 1.0), A.radial_falloff(W, H, bx + 45, by + 47, 58, 1.5) * 0.35)
+    # the right column
+    col_m = np.clip((x - MAP_RIGHT) + 0.5, 0, 1)
+    right = A.vertical_gradient(W, H, col("#15193a"), col("#2b2450"))
+    glow(right, 505, 115, 150, col("#ffd27a"), 2.0, 0.25)
+    sparkles(right, 7630, 40, col("#ffffff"), (MAP_RIGHT, 0, W, 220), 0.3, 0.8)
+    A.over(c, right, col_m)
+    A.over(c, (0, 0, 0, 1.0), np.clip(1 - np.abs(x - MAP_RIGHT - 6) / 10, 0, 1) * 0.5 * (x > MAP_RIGHT))
+    edge = A.line_mask(W, H, MAP_RIGHT + 1, -5, MAP_RIGHT + 1, H + 5, 5)
+    A.over(c, shaded(edge, col("#c89a48"), 7640, relief=1.5, strength=3, rim=col("#fff0b0")))
+    vignette(c, 0.35)
+    return c
+
+
+def menu_background():
+    """Main menu: the green vale at golden hour; on the left a standing rune stone with the owl
+    sage who speaks in the balloon; the right third (buttons) and the bottom strip (small buttons)
+    stay calm."""
+    c = landscape(0, seed=11)
+    x, y = A.grid(W, H)
+    A.over(c, col("#ffb060"), np.clip(1 - y / H, 0, 1) * 0.15)
+    f = Figure(W, H)
+    stone = f.P([(40 / W, 470 / H), (52 / W, 260 / H), (88 / W, 230 / H), (128 / W, 250 / H), (140 / W, 470 / H)])
+    A.over(c, (0, 0, 0, 0.45), A.blur(A.ellipse_mask(W, H, 100, 468, 80, 12), 5))
+    A.over(c, shaded(stone, col("#8c8a86"), 7700, relief=4, texture=0.2, rim=col("#fff0c0")))
+    rune = union(A.line_mask(W, H, 90, 290, 90, 400, 5), A.line_mask(W, H, 90, 320, 70, 345, 4),
+                 A.line_mask(W, H, 90, 320, 110, 345, 4), A.line_mask(W, H, 90, 370, 110, 390, 4))
+    A.add(c, col("#9bffcf"), np.clip(A.blur(rune, 4) * 1.5 + rune * 0.7, 0, 1) * 0.8)
+    # the owl sage perched on top of the stone
+    ox, oy = 92, 190
+    body = union(A.ellipse_mask(W, H, ox, oy + 10, 30, 38), A.ellipse_mask(W, H, ox, oy - 28, 26, 22),
+                 A.polygon_mask(W, H, [(ox - 24, oy - 40), (ox - 20, oy - 62), (ox - 8, oy - 46)]),
+                 A.polygon_mask(W, H, [(ox + 24, oy - 40), (ox + 20, oy - 62), (ox + 8, oy - 46)]))
+    A.over(c, shaded(body, col("#8a6a48"), 7701, relief=4, texture=0.25, rim=col("#ffe2a0")))
+    belly = A.ellipse_mask(W, H, ox, oy + 16, 18, 26)
+    A.over(c, shaded(belly, col("#e2cfa8"), 7702, relief=3, texture=0.3))
+    wingm = union(A.ellipse_mask(W, H, ox - 26, oy + 12, 11, 30), A.ellipse_mask(W, H, ox + 26, oy + 12, 11, 30))
+    A.over(c, shaded(wingm, col("#6e5036"), 7703, relief=3, texture=0.25, rim=col("#ffe2a0")))
+    for ex in (ox - 11, ox + 11):
+        A.over(c, shaded(A.circle_mask(W, H, ex, oy - 28, 10), col("#f6ecd6"), 7704, relief=2))
+        A.over(c, col("#e8a020"), A.circle_mask(W, H, ex, oy - 28, 6))
+        A.over(c, col("#1a1208"), A.circle_mask(W, H, ex, oy - 28, 3.2))
+        A.add(c, col("#ffffff"), A.circle_mask(W, H, ex - 2, oy - 30, 1.3))
+    A.over(c, col("#d49a3a"), A.polygon_mask(W, H, [(ox - 4, oy - 20), (ox + 4, oy - 20), (ox, oy - 12)]))
+    A.over(c, col("#1a1a10"), union(A.polygon_mask(W, H, [(ox - 12, oy - 48), (ox + 12, oy - 48), (ox, oy - 44)])) * 0.5)
+    A.over(c, (0.3, 0.18, 0.05, 1.0), union(A.line_mask(W, H, ox - 10, oy + 48, ox - 10, oy + 53, 4),
+                                            A.line_mask(W, H, ox + 10, oy + 48, ox + 10, oy + 53, 4)))
+    # calm areas: a gentle veil behind the big buttons and the small ones
+    veil = A.blur(A.rounded_rect_mask(W, H, 450, 28, 642, 356, 20), 10)
+    A.over(c, (0.05, 0.08, 0.15, 1.0), veil * 0.28)
+    A.over(c, (0.03, 0.06, 0.03, 1.0), np.clip((y - 400) / 60, 0, 1) * 0.45)
+    sparkles(c, 7705, 50, col("#fff2b0"), (150, 20, 450, 300), 0.5, 1.4)
+    return c
+
+
+def loading_background():
+    """Loading screen: the vale at dawn, the guardians' citadel far away, a carved trough at
+    (128, 416) for the 387 x 37 progress bar."""
+    c = landscape(5, seed=21)
+    c2 = landscape(0, seed=21)
+    yy = np.clip((np.arange(H)[:, None] - 200) / 160.0, 0, 1)
+    A.over(c, c2, np.broadcast_to(yy, (H, W)))
+    x, y = A.grid(W, H)
+    A.over(c, (0, 0, 0, 1), np.clip((y - 360) / 120, 0, 1) * 0.55)
+    trough = A.rounded_rect_mask(W, H, 120, 408, 523, 461, 16)
+    A.over(c, (0, 0, 0, 0.5), A.blur(trough, 4))
+    A.over(c, shaded(trough, col("#a8894e"), 7800, relief=2.0, strength=2.5, texture=0.1, rim=col("#fff0c0")))
+    groove = A.rounded_rect_mask(W, H, 128, 416, 515, 453, 12)
+    g = A.vertical_gradient(W, H, col("#0c0a14"), col("#2a2030"))
+    g[..., 3] = groove
+    A.over(c, g)
+    A.over(c, (0, 0, 0, 1), np.clip(groove - A.blur(groove, 3) * 0 - np.roll(groove, 3, 0), 0, 1) * 0.5)
+    return c
+
+
+def progress_bar():
+    """387 x 37: the full bar; the loading screen shows its left part as loading goes on."""
+    w, h = 387, 37
+    c = A.canvas(w, h)
+    m = A.rounded_rect_mask(w, h, 0, 0, w, h, 12)
+    bar = A.vertical_gradient(w, h, col("#ffe58a"), col("#c9781e"))
+    x, y = A.grid(w, h)
+    bar[..., :3] = bar[..., :3] * (0.85 + 0.15 * np.sin(x / 9.0)[..., None] ** 2)
+    A.add(bar, col("#fffbe0"), np.clip(1 - np.abs(y - 9) / 5, 0, 1) * 0.55 * m)
+    runes = (np.abs(((x + 10) % 40) - 20) < 1.6) & (np.abs(y - 18.5) < 8)
+    runes = runes | ((np.abs((x + 10) % 40 - 20 - (y - 18.5) * 0.6) < 1.4) & (np.abs(y - 18.5) < 6))
+    bar[..., :3] = bar[..., :3] * (1 - 0.25 * runes[..., None])
+    bar[..., 3] = m
+    A.over(c, bar)
+    A.over(c, (0.4, 0.2, 0.0, 1), np.clip(m - A.rounded_rect_mask(w, h, 1.5, 1.5, w - 1.5, h - 1.5, 11), 0, 1) * 0.6)
+    return c
+
+
+def help_background():
+    """Help screen: the misty forest in soft light (the help page covers most of it)."""
+    c = landscape(1, seed=31)
+    A.over(c, col("#a9d3c8"), np.full((H, W), 0.25))
+    return c
+
+
+def endless_background():
+    """Endless game: a rune vortex turning into the deep, six colours of light spiralling into it,
+    on the left; the right column stays calm for the window and the buttons."""
+    x, y = A.grid(W, H)
+    cx, cy = 200, 230
+    r = np.hypot(x - cx, y - cy) + 1e-3
+    ang = np.arctan2(y - cy, x - cx)
+    c = A.vertical_gradient(W, H, col("#0c0f2a"), col("#1c1038"))
+    spiral = np.sin(ang * 3 + np.log(r) * 5.0) * 0.5 + 0.5
+    n = A.noise(W, H, 7900, scale=30, octaves=3)
+    fall = np.clip(1 - r / 330, 0, 1)
+    hues = [col("#ff6a5a"), col("#7ae06a"), col("#ffd84a"), col("#ff7ad8"), col("#d8b8a8"), col("#6a9cff")]
+    for k, hc in enumerate(hues):
+        arm = np.clip(np.cos(ang - k * np.pi / 3 + np.log(r) * 2.2) * 0.5 + 0.5, 0, 1) ** 6
+        A.add(c, hc, arm * fall ** 1.2 * (0.55 + 0.45 * n) * 0.55)
+    A.add(c, col("#b8c8ff"), spiral ** 8 * fall * 0.25)
+    A.add(c, col("#ffffff"), A.radial_falloff(W, H, cx, cy, 60, 2.0) * 0.9)
+    A.over(c, (0, 0, 0, 1), A.radial_falloff(W, H, cx, cy, 18, 1.0) * 0.8)
+    sparkles(c, 7901, 120, col("#ffffff"), (0, 0, W, H), 0.3, 1.0)
+    A.over(c, (0.02, 0.02, 0.08, 1), np.clip((x - 370) / 80, 0, 1) * 0.5)
+    vignette(c, 0.4)
+    return c
+
+
+def custom_background():
+    """Custom game: a slate star map with a soft glow of each area's colour behind its ring
+    (the rings sit at x 63, 233, 403 and y 37, 237) and faint lines joining them."""
+    x, y = A.grid(W, H)
+    c = A.vertical_gradient(W, H, col("#141a33"), col("#241c3a"))
+    n = A.noise(W, H, 7950, scale=60, octaves=4)
+    A.add(c, col("#3a4a7a"), (n - 0.4).clip(0, 1) * 0.4)
+    sparkles(c, 7951, 140, col("#ffffff"), (0, 0, W, H), 0.3, 0.9)
+    centres = [(75 + 45 + 170 * (k % 3), 50 + 45 + 200 * (k // 3)) for k in range(6)]
+    lines = np.zeros((H, W))
+    for (x0, y0), (x1, y1) in zip(centres, centres[1:]):
+        lines = np.maximum(lines, A.line_mask(W, H, x0, y0, x1, y1, 1.2))
+    A.add(c, col("#c8b878"), lines * 0.25)
+    for k, (px, py) in enumerate(centres):
+        glow(c, px, py, 95, col(AREAS[k]["accent"]), 2.0, 0.35)
+        A.over(c, (0, 0, 0, 1), A.circle_mask(W, H, px, py, 44) * 0.35)
+    A.over(c, (0, 0, 0, 1), np.clip((y - 420) / 60, 0, 1) * 0.4)
+    vignette(c, 0.45)
+    return c
+
+
+def winner_background():
+    """Winner screen: the sky citadel at sunrise, golden rays, runes of every colour rising."""
+    c = landscape(5, seed=41)
+    x, y = A.grid(W, H)
+    ang = np.arctan2(y - 300, x - 470)
+    rays = np.clip(np.sin(ang * 14) * 0.5 + 0.5, 0, 1) ** 4 * A.radial_falloff(W, H, 470, 300, 600, 1.0)
+    A.add(c, col("#ffe0a0"), rays * 0.35)
+    rng = np.random.default_rng(42)
+    for k in range(36):
+        px, py = rng.uniform(20, 620), rng.uniform(20, 400)
+        hc = col(AREAS[k % 6]["accent"])
+        glow(c, px, py, rng.uniform(8, 18), hc, 2.0, 0.9)
+    A.over(c, (0, 0, 0, 1), np.clip((y - 420) / 60, 0, 1) * 0.4)
+    return c
+
+
+def win_title():
+    """133 x 70: "Victory!" in carved gold with a rune spark on each side (the result dialog's
+    title of a won stage)."""
+    w, h = 133, 70
+    c = A.canvas(w, h)
+    glow(c, w / 2, h / 2, 70, col("#ffd870"), 2.0, 0.35)
+    m = text_mask(w, h, "Victory!", 24, w / 2, h / 2 + 2)
+    A.over(c, (0.25, 0.12, 0.0, 0.8), A.blur(m, 2.0) * 1.5)
+    g = A.vertical_gradient(w, h, col("#fff3b0"), col("#c57a18"))
+    g[..., 3] = m
+    A.over(c, g)
+    for sx in (9, w - 9):
+        A.add(c, col("#ffe7a0"), A.radial_falloff(w, h, sx, h / 2 + 2, 8, 2.0))
+        A.add(c, col("#ffffff"), union(A.line_mask(w, h, sx - 6, h / 2 + 2, sx + 6, h / 2 + 2, 1.2),
+                                       A.line_mask(w, h, sx, h / 2 - 4, sx, h / 2 + 8, 1.2)) * 0.8)
+    A.add(c, col("#ffe7a0"), A.line_mask(w, h, 22, h - 12, w - 22, h - 12, 1.5) * 0.8)
+    return c
+
+
+def travel_background():
+    """All six lands in one panorama, from the vale on the left to the citadel on the right."""
+    c = landscape(0, seed=51)
+    for a in range(1, 6):
+        nxt = landscape(a, seed=51)
+        t = np.clip((np.arange(W)[None, :] - (a * 640 / 6 - 40)) / 80.0, 0, 1)
+        A.over(c, nxt, np.broadcast_to(t, (H, W)))
+    return c
+
+
 def build(out_dir):
     names = []
     for i in range(6):
         names.append(save_jpeg(board_background(i), out_dir, f"bkg{i + 1}.jpg"))
         names.append(save_png(boss_picture(i), out_dir, f"boss{i + 1}.png"))
+    for name, make in [("storybkg", story_map), ("menubkg", menu_background), ("loadbkg", loading_background),
+                       ("helpbkg", help_background), ("infinitebkg", endless_background),
+                       ("custombkg", custom_background), ("winbkg", winner_background),
+                       ("travelbkg", travel_background), ("bkg", lambda: board_background(0))]:
+        names.append(save_jpeg(make(), out_dir, name + ".jpg"))
+    names.append(save_png(progress_bar(), out_dir, "progress.png"))
+    names.append(save_png(win_title(), out_dir, "wintitle.png"))
     names.append(save_png(bosses_sheet(), out_dir, "bosses.png"))
     names.append(save_png(A.strip([waypoint(k) for k in range(3)]), out_dir, "waypoints.png"))
     names.append(save_png(shadowed_cup(), out_dir, "shadowed_cup.png"))
