@@ -13,6 +13,8 @@ packages=(
   # system fonts: fontconfig finds a face, FreeType renders it; the free faces drawn in place of
   # the classic desktop ones
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-liberation2
+  # the game's bitmap fonts: the faces they are made from, and HarfBuzz for the faces' kerning
+  fonts-linuxlibertine libharfbuzz-dev
   # the fuzzing campaign (scripts/fuzz.sh): clang with libFuzzer
   clang libclang-rt-14-dev
   # tests and benchmarks

@@ -33,6 +33,8 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_BITMAP_H
+#include <hb-ft.h>
+#include <hb.h>
 
 #include <algorithm>
 #include <cctype>
@@ -481,18 +483,33 @@ int Run(const Options& o) {
   // Rows of the line top that no glyph reaches; wrapped text may start that much higher.
   m.ascentPadding = std::max(0, highestTop);
 
+  // Kerning as a text layout engine applies it: each pair of letters and digits is shaped with
+  // HarfBuzz, which reads the face's OpenType positioning as well as an old-style kerning table,
+  // and the pair's first advance is compared with the letter's own.
   std::vector<std::pair<std::string, int>> kerning;
-  if (FT_HAS_KERNING(face)) {
+  {
+    hb_font_t* font = hb_ft_font_create_referenced(face);
+    hb_ft_font_set_load_flags(font, flags & ~FT_LOAD_RENDER);
+    hb_buffer_t* buffer = hb_buffer_create();
     const auto kernable = [](int c) { return std::isalnum(c) != 0; };
     for (const Glyph& left : glyphs) {
       if (!kernable(left.ch)) continue;
       for (const Glyph& right : glyphs) {
-        FT_Vector k{};
-        if (!kernable(right.ch) || FT_Get_Kerning(face, left.index, right.index, FT_KERNING_DEFAULT, &k) != 0) continue;
-        const int amount = std::clamp(Round26(k.x), -128, 127);
-        if (amount != 0) kerning.push_back({std::string{char(left.ch), char(right.ch)}, amount});
+        if (!kernable(right.ch)) continue;
+        const char pair[2] = {char(left.ch), char(right.ch)};
+        hb_buffer_reset(buffer);
+        hb_buffer_add_utf8(buffer, pair, 2, 0, 2);
+        hb_buffer_guess_segment_properties(buffer);
+        hb_shape(font, buffer, nullptr, 0);
+        unsigned int count = 0;
+        const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
+        if (count != 2) continue;
+        const int amount = std::clamp(Round26(positions[0].x_advance) - left.advance, -128, 127);
+        if (amount != 0) kerning.push_back({std::string{pair[0], pair[1]}, amount});
       }
     }
+    hb_buffer_destroy(buffer);
+    hb_font_destroy(font);
   }
   FT_Done_Face(face);
   FT_Done_FreeType(library);
