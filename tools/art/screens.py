@@ -706,7 +706,7 @@ def story_map():
     for a in range(6):
         pts = WAYPOINTS[a * 5:a * 5 + 5] + [(BOSS_POINTS[a][0] + 45, BOSS_POINTS[a][1] + 45)]
         anchors.append(np.mean(pts, axis=0))
-    wob = (A.noise(W, H, 7600, scale=40, octaves=3) - 0.5) * 60
+    wob = (A.noise(W, H, 7600, scale=70, octaves=3) - 0.5) * 140
     dist = np.stack([np.hypot(x - ax, (y - ay) * 1.6) + wob for ax, ay in anchors])
     order = np.argsort(dist, axis=0)
     d0 = np.take_along_axis(dist, order[:1], 0)[0]
@@ -779,10 +779,10 @@ def menu_background():
     A.over(c, (0.3, 0.18, 0.05, 1.0), union(A.line_mask(W, H, ox - 10, oy + 48, ox - 10, oy + 53, 4),
                                             A.line_mask(W, H, ox + 10, oy + 48, ox + 10, oy + 53, 4)))
     # calm areas: a gentle veil behind the big buttons and the small ones
-    veil = A.blur(A.rounded_rect_mask(W, H, 450, 28, 642, 356, 20), 10)
-    A.over(c, (0.05, 0.08, 0.15, 1.0), veil * 0.28)
+    d = np.hypot(np.clip(x - 545, -110, 0) / 110.0, np.clip(np.abs(y - 192) - 150, 0, None) / 40.0)
+    A.over(c, (0.05, 0.08, 0.15, 1.0), np.clip(1.0 - d, 0, 1) ** 1.5 * 0.3)
     A.over(c, (0.03, 0.06, 0.03, 1.0), np.clip((y - 400) / 60, 0, 1) * 0.45)
-    sparkles(c, 7705, 50, col("#fff2b0"), (150, 20, 450, 300), 0.5, 1.4)
+    sparkles(c, 7705, 50, col("#fff2b0"), (150, 300, 450, 420), 0.5, 1.4)
     return c
 
 
