@@ -25,31 +25,31 @@ LEVELS = {
     3: (3, "r g y", "tripple", 5, 14, 208, 700, 1300),
     4: (3, "r g y", "tripple", 6, 16, 202, 700, 1300),
     5: (3, "g y p", "tripple slow", 7, 18, 196, 700, 1250),
-    # Area 2, Misty Fens: a fourth colour; slow, then the bomb.
+    # Area 2, Misty Wood: a fourth colour; slow, then the bomb.
     6: (3, "r g y p", "tripple slow", 7, 18, 192, 750, 1250),
     7: (3, "r g y p", "tripple slow", 8, 20, 187, 750, 1200),
     8: (3, "r g y p", "tripple slow bomb", 8, 22, 182, 750, 1200),
     9: (3, "r g p br", "tripple slow bomb", 9, 24, 177, 800, 1150),
     10: (4, "r g y p", "tripple slow bomb", 9, 26, 172, 800, 1150),
-    # Area 3, Amber Hills: the colour wipe; five colours by the end.
+    # Area 3, Sunken Ruins: the colour wipe; five colours by the end.
     11: (3, "r g y p", "tripple slow runsdeath bomb", 9, 27, 168, 800, 1100),
     12: (4, "r g y br", "tripple slow runsdeath bomb", 10, 27, 164, 800, 1100),
     13: (4, "g y p br", "slow runsdeath bomb", 10, 28, 160, 850, 1050),
     14: (4, "r g y p br", "tripple slow runsdeath bomb", 10, 28, 156, 850, 1050),
     15: (4, "r g y p br", "tripple slow runsdeath bomb", 11, 30, 152, 850, 1000),
-    # Area 4, Lantern Woods: lightning; five colours throughout.
+    # Area 4, Ice Cliffs: lightning; five colours throughout.
     16: (4, "r g y p br", "tripple slow runsdeath bomb flash", 11, 30, 148, 850, 1000),
     17: (4, "r y p br bl", "tripple slow runsdeath bomb flash", 12, 31, 144, 900, 950),
     18: (4, "r g y p br", "tripple runsdeath bomb flash", 12, 32, 140, 900, 950),
     19: (4, "g y p br bl", "tripple slow runsdeath bomb flash", 13, 33, 136, 900, 900),
     20: (5, "r g y p br", "tripple slow runsdeath bomb flash", 13, 34, 132, 900, 900),
-    # Area 5, Glass Peaks: six colours arrive; bonuses come less often.
+    # Area 5, Ember Deep: six colours arrive; bonuses come less often.
     21: (4, "r g y p br bl", "tripple slow runsdeath bomb flash", 12, 34, 128, 950, 900),
     22: (4, "r g y p br", "tripple slow runsdeath bomb flash", 13, 36, 125, 950, 850),
     23: (5, "r g y p br bl", "tripple slow runsdeath bomb flash", 13, 36, 122, 950, 850),
     24: (5, "r g y p br bl", "slow runsdeath bomb flash", 14, 38, 119, 1000, 850),
     25: (5, "r g y p br bl", "tripple slow runsdeath bomb flash", 14, 40, 116, 1000, 800),
-    # Area 6, Ember Vale: six colours, fast rows, sparse and short-lived bonuses.
+    # Area 6, Sky Citadel: six colours, fast rows, sparse and short-lived bonuses.
     26: (5, "r g y p br bl", "tripple slow runsdeath bomb flash", 14, 40, 114, 1050, 800),
     27: (5, "r g y p br bl", "tripple slow runsdeath bomb flash", 15, 42, 111, 1050, 800),
     28: (5, "r g y p br bl", "slow runsdeath bomb flash", 15, 44, 108, 1100, 750),
