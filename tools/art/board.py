@@ -572,7 +572,10 @@ def bonus_explosion_sheet():
 def light_sprite(size, mask):
     """A white sprite for additive, tinted drawing: colour and alpha both follow the light."""
     c = A.canvas(size, size)
-    m = np.clip(mask, 0, 1)
+    x, y = A.grid(size, size)
+    # clear edges, so a scaled sprite shows no seam
+    border = np.clip((np.minimum(np.minimum(x, size - x), np.minimum(y, size - y)) - 0.5) / 2.0, 0, 1)
+    m = np.clip(mask, 0, 1) * border
     c[..., 0] = c[..., 1] = c[..., 2] = 1.0
     c[..., 3] = m
     return c
@@ -622,6 +625,7 @@ def seal():
         g = glyph_mask(i, s, s, 64 + 22 * math.cos(a), 64 + 22 * math.sin(a), 0.55)
         A.over(c, (1, 1, 0.92, 1), g)
     A.over(c, (1, 1, 1, 1), A.radial_falloff(s, s, 64, 64, 12, 1.2))
+    c[..., 3] *= np.clip((63.0 - dist) / 3.0, 0, 1)
     return c
 
 
