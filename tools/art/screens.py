@@ -265,7 +265,18 @@ def embers(c, seed, count, color, area):
     sparkles(c, seed, count, color, area, 0.5, 1.4)
 
 
+_LANDSCAPES = {}
+
+
 def landscape(i, w=W, h=H, seed=0):
+    """A copy of the landscape of area i, drawn once per size and seed."""
+    key = (i, w, h, seed)
+    if key not in _LANDSCAPES:
+        _LANDSCAPES[key] = draw_landscape(i, w, h, seed)
+    return _LANDSCAPES[key].copy()
+
+
+def draw_landscape(i, w=W, h=H, seed=0):
     """The landscape of area i (0 to 5) at any size: sky, far silhouettes in aerial perspective,
     middle ground, foreground and a light haze."""
     a = AREAS[i]
@@ -913,9 +924,9 @@ def win_title():
 
 def travel_background():
     """All six lands in one panorama, from the vale on the left to the citadel on the right."""
-    c = landscape(0, seed=51)
+    c = landscape(0, seed=77)
     for a in range(1, 6):
-        nxt = landscape(a, seed=51)
+        nxt = landscape(a, seed=77)
         t = np.clip((np.arange(W)[None, :] - (a * 640 / 6 - 40)) / 80.0, 0, 1)
         A.over(c, nxt, np.broadcast_to(t, (H, W)))
     return c
