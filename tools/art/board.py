@@ -2,7 +2,7 @@
 explosion sheets, particle sprites and the six per-area HUD plaques (leaf1..leaf6).
 
 Light comes from the top left everywhere. Sizes and where each picture is drawn are listed in
-data/art/board.md."""
+data/ART.md ("The playing field")."""
 
 import math
 import os

@@ -11,7 +11,6 @@ a dark and on a parchment ground."""
 import os
 import re
 import sys
-import xml.etree.ElementTree as ET
 
 from PIL import Image, ImageDraw, ImageFont
 
@@ -39,27 +38,30 @@ def read_manifest(game_dir):
     manifest = os.path.join(game_dir, "properties", "resources.xml")
     if not os.path.isfile(manifest):
         return None
-    root = ET.parse(manifest).getroot()
     pictures, fonts = [], []
-    for group in root:
-        path_prefix, id_prefix = "", ""
-        for element in group:
-            attrs = element.attrib
-            if element.tag == "SetDefaults":
-                if "path" in attrs:
-                    path_prefix = attrs["path"].rstrip("/\\") + "/"
-                if "idprefix" in attrs:
-                    id_prefix = attrs["idprefix"].rstrip("/\\")
-                continue
-            path = attrs.get("path", "")
-            if not path or path.startswith("!"):
-                continue
-            full = path_prefix + path
-            res_id = id_prefix + attrs.get("id", os.path.splitext(os.path.basename(full))[0])
-            if element.tag == "Image":
-                pictures.append((res_id, find_file(game_dir, full), int(attrs.get("rows", 1)), int(attrs.get("cols", 1))))
-            elif element.tag == "Font":
-                fonts.append((res_id, find_file(game_dir, full)))
+    # The manifest's own reader takes flag attributes without values ("nopal"), which a strict
+    # XML parser refuses, so the elements are read one tag at a time. Defaults carry across
+    # groups, as the game reads them.
+    with open(manifest, encoding="latin-1") as f:
+        text = re.sub(r"<!--.*?-->", "", f.read(), flags=re.S)
+    path_prefix, id_prefix = "", ""
+    for tag, body in re.findall(r"<\s*([A-Za-z]+)([^>]*)>", text):
+        attrs = dict(re.findall(r'([A-Za-z_]\w*)(?:\s*=\s*"([^"]*)")?', body))
+        if tag == "SetDefaults":
+            if "path" in attrs:
+                path_prefix = attrs["path"].rstrip("/\\") + "/"
+            if "idprefix" in attrs:
+                id_prefix = attrs["idprefix"].rstrip("/\\")
+            continue
+        path = attrs.get("path", "")
+        if tag not in ("Image", "Font") or not path or path.startswith("!"):
+            continue
+        full = path_prefix + path
+        res_id = id_prefix + attrs.get("id", os.path.splitext(os.path.basename(full))[0])
+        if tag == "Image":
+            pictures.append((res_id, find_file(game_dir, full), int(attrs.get("rows") or 1), int(attrs.get("cols") or 1)))
+        else:
+            fonts.append((res_id, find_file(game_dir, full)))
     return pictures, fonts
 
 

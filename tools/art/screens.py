@@ -1,6 +1,6 @@
 """Backgrounds and screen pictures: the six area landscapes behind the playing field, the area
 guardians, the travel map and its pieces, the menu, loading, help, endless, custom-game and winner
-screens. Light falls from the top left everywhere. See data/art/screens.md for sizes and places."""
+screens. Light falls from the top left everywhere. See data/ART.md for sizes and places."""
 
 import os
 

@@ -18,6 +18,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resourcemanager/ResourceHost.h"
 #include "framework/resourcemanager/ResourceManager.h"
+#include "framework/resources/PakInterface.h"
 #include "framework/resources/XMLParser.h"
 #include "support/TempFolder.h"
 
@@ -365,6 +366,31 @@ TEST(Strings, ConversionsAreFoundAsPrintfReadsThem) {
   EXPECT_EQ(Conversions("100%% sure"), "");
   EXPECT_EQ(Conversions("%5.2f then %-3d"), "fd");
   EXPECT_EQ(Conversions("ends in %"), "?");
+}
+
+}  // namespace
+}  // namespace Orva
+
+namespace Orva {
+namespace {
+
+// The same groups from main.pak alone: the working folder is empty, so every file (manifest,
+// pictures, font descriptors and their sheets) must come out of the archive. Last in this
+// program, because the archive stays open for the rest of the process.
+TEST(PackedData, EveryGroupLoadsFromTheArchiveAlone) {
+  Testing::TempFolder empty("packed-data");
+  Testing::WorkingFolder inside(empty.Path());
+  ASSERT_TRUE(GetPakInterfaceImpl()->AddPakFile(ORVA_MAIN_PAK));
+  StandaloneResourceHost host;
+  ResourceManager manager(&host);
+  ASSERT_TRUE(manager.ReadManifest("properties/resources.xml")) << manager.ErrorText();
+  for (const char* group : {"Init", "LoadingScreen", "Game"})
+    EXPECT_TRUE(manager.LoadGroup(group)) << group << ": " << manager.ErrorText();
+  EXPECT_NO_THROW(manager.RequireFont("FONT_MAIN_MENU"));
+  EXPECT_NO_THROW(manager.RequireImage("IMAGE_WINTITLE"));
+  PakFile* levels = p_fopen("properties/levels.xml", "rb");
+  EXPECT_NE(levels, nullptr);
+  if (levels != nullptr) p_fclose(levels);
 }
 
 }  // namespace
