@@ -23,6 +23,8 @@ packages=(
   xvfb xauth
   # the game's pictures are drawn at build time by Python with PIL and numpy
   python3 python3-pil python3-numpy
+  # sound: Ogg Vorbis decoding for the game, encoding for the sound build, and sox to measure
+  libvorbis-dev libogg-dev sox
 )
 
 missing=()
