@@ -9,6 +9,8 @@ The palette is a calm fantasy one: tuned stones, bells, soft wind and small spar
 pentatonic so that effects overlapping the music or each other do not clash."""
 
 import os
+import re
+import subprocess
 
 import numpy as np
 
@@ -247,17 +249,20 @@ def soft_clip(x, drive):
     return np.tanh(x * drive) / np.tanh(drive)
 
 
-def finish(x):
-    """Stereo, no DC, click-free ends, peak at PEAK_DB."""
+def finish(x, level=0.0):
+    """Stereo, no DC, the silent tail (below -60 dB of the peak) cut off, click-free ends, peak at
+    PEAK_DB + level."""
     x = pan(np.asarray(x, dtype=np.float64), 0.0)
     x = x - x.mean(axis=0)
+    loud = np.nonzero(np.abs(x).max(axis=1) > np.abs(x).max() * 1e-3)[0]
+    x = x[: loud[-1] + 1] if len(loud) else x
     n = len(x)
     fade_in = min(seconds(0.001), n // 4)
     fade_out = min(seconds(0.01), n // 4)
     x[:fade_in] *= np.linspace(0.0, 1.0, fade_in)[:, None]
     x[n - fade_out:] *= np.linspace(1.0, 0.0, fade_out)[:, None]
     peak = np.abs(x).max()
-    return x * (10 ** (PEAK_DB / 20) / peak) if peak > 0 else x
+    return x * (10 ** ((PEAK_DB + level) / 20) / peak) if peak > 0 else x
 
 
 # ---------------------------------------------------------------- the effects
@@ -268,7 +273,7 @@ def shoot(rng):
     d = 0.22
     chirp = osc("triangle", sweep(260, 1100, d), d) * perc(d, 0.14, attack=0.004)
     air = svf(noise(d, rng), sweep(1200, 5000, d), q=1.5, mode="band") * perc(d, 0.09, attack=0.008)
-    return reverb(chirp * 0.8 + air * 0.5, 0.25, 0.12)
+    return reverb(chirp * 0.8 + air * 0.5, 0.15, 0.12)
 
 
 def hit(rng):
@@ -297,7 +302,9 @@ def sparkles(rng, count, start, spread, duration, low="C6", octaves=2, level=0.2
 def burst(rng, duration, top, bottom, thump_from, thump_to, crunch):
     """The body of an explosion: noise whose low-pass falls from top to bottom, a falling thump,
     both saturated for a little crunch."""
-    body = lowpass(noise(duration, rng), sweep(top, bottom, duration)) * perc(duration, duration * 0.7, attack=0.003)
+    # Two one-pole stages: a 12 dB per octave slope keeps the hiss from turning harsh.
+    falling = sweep(top, bottom, duration)
+    body = lowpass(lowpass(noise(duration, rng), falling), falling) * perc(duration, duration * 0.7, attack=0.003)
     body = svf(body, 80, mode="high")
     thump = osc("sine", sweep(thump_from, thump_to, duration * 0.5), duration * 0.5) * perc(duration * 0.5, duration * 0.4)
     return soft_clip(pad(body * 2.2, duration) + pad(thump * 0.9, duration), crunch)
@@ -306,8 +313,8 @@ def burst(rng, duration, top, bottom, thump_from, thump_to, crunch):
 def explode(rng):
     # Runes shattering: a short crunchy burst with a shower of sparkle over it.
     d = 0.9
-    out = pan(burst(rng, 0.45, 5000, 300, 140, 55, 2.5), 0.0) * 0.8
-    out = mix_at(pad(out, d), sparkles(rng, 9, 0.03, 0.35, d, low="C6"), 0.0)
+    out = pan(burst(rng, 0.45, 4000, 300, 140, 55, 2.5), 0.0) * 0.8
+    out = mix_at(pad(out, d), sparkles(rng, 9, 0.03, 0.35, d, low="C6", level=0.4), 0.0)
     return reverb(out, 0.5, 0.25)
 
 
@@ -324,7 +331,7 @@ def bonus_explosion(rng):
     shimmer += 0.5 * osc("sine", sweep(note("D6"), note("D7"), shimmer_d), shimmer_d)
     shimmer *= adsr(shimmer_d, 0.25, 0.3, 0.5, 0.4) * 0.12
     out = mix_at(pad(out, d), pan(shimmer, 0.0), 0.1)
-    out = mix_at(out, sparkles(rng, 18, 0.05, 0.8, d, low="G5", octaves=3), 0.0)
+    out = mix_at(out, sparkles(rng, 18, 0.05, 0.8, d, low="G5", octaves=3, level=0.35), 0.0)
     return reverb(out, 0.9, 0.3)
 
 
@@ -445,7 +452,7 @@ def full_win(rng):
     # Kettle drum: a roll under the last chord, then one stroke.
     for i in range(10):
         strike = partials(note("C3"), 0.5, [1, 1.5, 1.98], [0.5, 0.3, 0.2], [1.0, 0.4, 0.2]) * perc(0.5, 0.45, attack=0.003)
-        strike += lowpass(noise(0.5, rng), 400) * perc(0.5, 0.05) * 1.5
+        strike += lowpass(lowpass(noise(0.5, rng), 400), 400) * perc(0.5, 0.05) * 3.0
         out = mix_at(out, pan(strike * (0.12 + 0.03 * i), -0.1), 12 * beat - 0.5 + i * 0.05)
     out = mix_at(out, sparkles(rng, 14, 0.0, 1.5, 3.0, low="C6", octaves=2, level=0.12), 12 * beat)
     for name in ("C6", "E6", "G6"):
@@ -508,16 +515,38 @@ EFFECTS = [
 ]
 
 
+# Effects that would sound louder than they should (a sustained tone; the small explosion next to
+# the bonus one) sit a little lower, in dB.
+LEVELS = {"loose": -4.0, "explode": -2.0}
+
+# Vorbis reshapes the wave slightly, so a peak at -1.5 dBFS can come back up to 1.5 dB higher
+# (most for noise bursts and high bells). A file decoding above this is scaled down and encoded again.
+DECODED_LIMIT_DB = -1.2
+
+
 def render(index):
-    """The finished samples of effect number index (stereo, peak at PEAK_DB)."""
-    _, recipe = EFFECTS[index]
-    return finish(recipe(np.random.default_rng(1000 + index)))
+    """The finished samples of effect number index (stereo, peak at PEAK_DB or its LEVELS entry)."""
+    name, recipe = EFFECTS[index]
+    return finish(recipe(np.random.default_rng(1000 + index)), LEVELS.get(name, 0.0))
+
+
+def decoded_peak_db(path):
+    result = subprocess.run(["sox", path, "-n", "stats"], capture_output=True, text=True, check=True)
+    match = re.search(r"^Pk lev dB\s+(\S+)", result.stderr, re.MULTILINE)
+    return float(match.group(1))
 
 
 def build(out_dir, encode):
     paths = []
     for index, (name, _) in enumerate(EFFECTS):
         path = os.path.join(out_dir, name + ".ogg")
-        encode(render(index), path)
+        samples = render(index)
+        encode(samples, path)
+        for _ in range(3):
+            excess = decoded_peak_db(path) - DECODED_LIMIT_DB
+            if excess <= 0:
+                break
+            samples = samples * 10 ** (-(excess + 0.3) / 20)
+            encode(samples, path)
         paths.append(path)
     return paths
