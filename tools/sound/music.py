@@ -478,7 +478,8 @@ def render(track, bars=None, seed=None):
                                  else spbar)
             loud = 0.85 + 0.15 * (step == 0) + 0.08 * rng.standard_normal()
             note = lead_note(track.lead, degree_midi(track, degree), end - start)
-            score.add(note, start + int(rng.integers(0, 90)), 0.34 * loud, -0.2, track.reverb * 1.2)
+            score.add(note, start + int(rng.integers(0, 90)), LEAD_GAIN.get(track.lead, 0.34) * loud, -0.08,
+                      track.reverb * 1.2)
         for bar_in in range(8):
             bar = first_bar + bar_in
             degree = progression[bar_in]
@@ -510,7 +511,7 @@ def render_harmony(track, score, rng, bar, degree, letter):
         if track.harmony == "arp":
             midi = tones[int(c)]
             score.add(string_note(track.harmony_voice, midi, hold), start, 0.2 * loud,
-                      0.35 if midi % 2 else 0.1, track.reverb)
+                      0.3 if midi % 2 else -0.05, track.reverb)
         else:
             # A strum: chord tones from low to high, a few milliseconds apart.
             for i, midi in enumerate(tones[:4]):
@@ -539,6 +540,9 @@ def render_bass(track, score, rng, bar, degree, next_degree):
         score.add(string_note(track.bass_voice, midi, hold), start, 0.5 * loud, 0.0, 0.08)
 
 
+# Sustained voices sound louder than plucked ones at the same level.
+LEAD_GAIN = {"whistle": 0.22, "bell": 0.3}
+
 DRUM_PLACES = {"frame": (0.0, 0.5, 0.12), "tek": (0.25, 0.3, 0.15), "shaker": (0.45, 0.3, 0.1),
                "tamb": (-0.4, 0.22, 0.2)}
 
@@ -566,11 +570,12 @@ def render_drums(track, score, rng, bar, bar_in):
 def soft_limit(x, knee, ceiling):
     """Leaves everything below `knee` alone and bends larger values smoothly towards `ceiling`
     (sample by sample, so the loop stays a loop)."""
-    mag = np.abs(x)
-    over_knee = mag > knee
+    out = x.copy()
+    loud = np.abs(x) > knee
     room = ceiling - knee
-    bent = knee + room * np.tanh((mag - knee) / room)
-    return np.where(over_knee, np.sign(x) * bent, x)
+    bent = knee + room * np.tanh((np.abs(x[loud]) - knee) / room)
+    out[loud] = np.sign(x[loud]) * bent
+    return out
 
 
 def rms_db(x):
