@@ -517,7 +517,7 @@ EFFECTS = [
 
 # Effects that would sound louder than they should (a sustained tone; the small explosion next to
 # the bonus one) sit a little lower, in dB.
-LEVELS = {"loose": -4.0, "explode": -2.0}
+LEVELS = {"loose": -4.0, "explode": -3.5}
 
 # Vorbis reshapes the wave slightly, so a peak at -1.5 dBFS can come back up to 1.5 dB higher
 # (most for noise bursts and high bells). A file decoding above this is scaled down and encoded again.
