@@ -338,11 +338,12 @@ def bonus_explosion(rng):
 def flash(rng):
     # A flash strike: a bright crackle running down a falling buzz, and a soft rumble under it.
     d = 0.85
-    crack = highpass(crackle(d, sweep(6000, 200, d), rng), 1500) * perc(d, 0.6, attack=0.001)
+    # Sparse enough to be heard as separate cracks, not hiss; the top is rounded off.
+    crack = lowpass(highpass(crackle(d, sweep(900, 60, d), rng), 1500), 7000) * perc(d, 0.6, attack=0.001)
     buzz = osc("saw", sweep(1800, 160, 0.35) * (1 + 0.02 * rng.standard_normal(seconds(0.35))), 0.35)
     buzz = svf(buzz, sweep(4000, 600, 0.35), q=2.0, mode="band") * perc(0.35, 0.3)
     rumble = lowpass(lowpass(noise(d, rng), 180), 180) * adsr(d, 0.05, 0.3, 0.3, 0.5) * 6.0
-    out = crack * 1.3 + pad(buzz, d) * 0.6 + rumble * 0.7
+    out = crack * 2.5 + pad(buzz, d) * 0.6 + rumble * 0.9
     return reverb(soft_clip(out, 1.5), 0.6, 0.25)
 
 
