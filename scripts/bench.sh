@@ -3,6 +3,7 @@
 #   scripts/bench.sh                  all of them
 #   scripts/bench.sh drawing|archive|image|font|resource [GOOGLE BENCHMARK ARGS]
 #   scripts/bench.sh loop             the application loop: 10 s idle in real time, then redraws
+#   scripts/bench.sh audio [SECONDS]  mixing 18 effects and a streamed track offline
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -16,3 +17,4 @@ if [ "$which" = all ] || [ "$which" = loop ]; then
   build/bench/loop_bench idle 10
   build/bench/loop_bench redraw 500
 fi
+if [ "$which" = all ] || [ "$which" = audio ]; then build/bench/audio_bench "$@"; fi
