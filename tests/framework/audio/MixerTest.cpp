@@ -239,7 +239,10 @@ TEST_F(MixerTest, CallsFromOtherThreadsWhileTheMixerRuns) {
   std::atomic<bool> done{false};
   std::thread mixer([&] {
     std::vector<float> out(512 * 2);
-    while (!done) threaded->Mix(out.data(), 512);
+    // At least one mix, however late the thread gets going.
+    do {
+      threaded->Mix(out.data(), 512);
+    } while (!done);
   });
   for (int round = 0; round < 40; ++round) {
     auto effect = Sound(path, false, threaded);
