@@ -17,8 +17,9 @@ if [ "${1:-}" = "--tsan" ]; then
   dir=build-tsan
   flags=(-DCMAKE_BUILD_TYPE=Debug -DORVA_TSAN=ON -DORVA_BUILD_BENCH=OFF)
   # The application (loading thread, shutdown from another thread) and the resource manager
-  # (loading on a second thread while the first draws) are where threads meet.
-  targets=(--target orva_app_tests orva_resource_manager_tests)
+  # (loading on a second thread while the first draws) and the audio mixer (decoder thread and
+  # device callback) are where threads meet.
+  targets=(--target orva_app_tests orva_resource_manager_tests orva_audio_tests)
 fi
 if [ -n "${CI:-}" ]; then flags+=(-DORVA_WERROR=ON); fi
 
