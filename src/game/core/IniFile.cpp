@@ -36,6 +36,7 @@ bool IniFile::Load() {
   sections_.clear();
   std::error_code error;
   if (!std::filesystem::exists(path_, error)) return !error;
+  if (std::filesystem::is_directory(path_, error)) return false;
   std::ifstream in(path_, std::ios::binary);
   if (!in) return false;
   std::ostringstream text;
