@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "framework/graphics/Graphics.h"
+#include "framework/resources/ImageBridge.h"
 #include "game/particles/ParticleSystem.h"
 #include "support/ImageTestSupport.h"
 #include "support/TempFolder.h"
@@ -480,6 +482,65 @@ TEST(ParticleDrawTest, NormalModeTintsAndNoImageDrawsNothing) {
   EXPECT_EQ(px >> 8 & 0xFF, 0u);
   EXPECT_NEAR(int(px & 0xFF), 255, 1);
   EXPECT_EQ(PixelAt(*screen, 2, 2), 0xFF000000u);
+}
+
+// --- The game's six effects with their real images ---------------------------------------------
+
+struct Effect {
+  const char* name;
+  const char* image;
+  bool additive;
+  bool smooth;
+  int mode;
+  int ticks;  // board ticks of 0.01 s run before drawing
+};
+
+// As the game sets them up when loading ends.
+const Effect kEffects[] = {
+    {"flyruns_bubbles", "fbubbles.png", true, true, ParticleSystem::kModeContinuous, 30},
+    {"bonus", "bonuspart.png", true, true, ParticleSystem::kModeContinuous, 20},
+    {"exp", "exppart.png", true, true, ParticleSystem::kModeContinuous, 20},
+    {"next_stage_0", "nextstage.png", false, false, ParticleSystem::kModeSingleEnding, 50},
+    {"next_stage_1", "nextstage.png", false, true, ParticleSystem::kModeSingle, 50},
+    {"red_radial", "fbubbles.png", true, false, ParticleSystem::kModeContinuous, 150},
+};
+
+// Each effect, fired in the middle of a 640 x 480 screen and run for some board ticks, lights
+// pixels only around where it was fired. With ORVA_PARTICLE_RENDER_DIR set, the frames are also
+// written there as PNG files to be looked at.
+TEST(ParticleEffectsTest, EachEffectDrawsAroundItsOrigin) {
+  ParticleSystem::SeedRandom(12345);
+  const char* renderDir = std::getenv("ORVA_PARTICLE_RENDER_DIR");
+  for (const Effect& e : kEffects) {
+    SCOPED_TRACE(e.name);
+    auto image = LoadMemoryImage(std::string(ORVA_GAME_DIR) + "/images/" + e.image, nullptr);
+    ASSERT_TRUE(image);
+    ParticleSystem tmpl;
+    ASSERT_TRUE(tmpl.Load(std::string(ORVA_GAME_DIR) + "/particles/" + e.name + ".psi", image.get(), 30));
+    tmpl.SetAdditive(e.additive);
+    tmpl.SetSmoothSpawn(e.smooth);
+    tmpl.SetEmissionMode(e.mode);
+    auto s = tmpl.Copy();
+    float y = 240;
+    s->Fire(320, y);
+    for (int tick = 0; tick < e.ticks; ++tick) {
+      // The bubble trail follows a rune rising at 4 pixels a tick.
+      if (std::string(e.name) == "flyruns_bubbles") s->MoveTo(320, y -= 4);
+      s->Update(0.01f);
+    }
+    EXPECT_GT(s->LiveCount(), 0);
+    auto screen = MakeScreen(640, 480);
+    Graphics g(screen.get());
+    s->Draw(&g);
+    const int lit = Testing::CountNot(*screen, 0xFF000000u);
+    EXPECT_GT(lit, 20);
+    int far = 0;
+    for (int py = 0; py < 480; ++py)
+      for (int px = 0; px < 640; ++px)
+        if (PixelAt(*screen, px, py) != 0xFF000000u && std::hypot(px - 320, py - 200) > 200) ++far;
+    EXPECT_EQ(far, 0);
+    if (renderDir) WriteImagePNG(screen.get(), std::string(renderDir) + "/" + e.name + ".png");
+  }
 }
 
 }  // namespace
