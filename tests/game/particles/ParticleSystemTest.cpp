@@ -347,6 +347,39 @@ TEST(ParticleMotionTest, VelocityIsAddedWholeEachStepAndGravityScaledByTime) {
   EXPECT_NEAR(p.y, 103, 1e-4);
 }
 
+TEST(ParticleMotionTest, BirthValuesTakeTheGeneratorsDrawsInOrder) {
+  // From seed 0 the draws are 38, 7719, 54006, 2437, 41623 (out of 65535): life, angle (spread
+  // 0, so unused), speed, gravity, radial. With ranges of 0 to 65535 each value is its draw.
+  ParticleSystem::SeedRandom(0);
+  auto s = StillSystem();
+  s->SetEmissionMode(ParticleSystem::kModeSingle);
+  ParticleParams& q = s->Params();
+  q.lifeMin = 0, q.lifeMax = 65535;
+  q.speedMin = 0, q.speedMax = 65535;
+  q.gravityMin = 0, q.gravityMax = 65535;
+  q.radialMin = 0, q.radialMax = 65535;
+  s->Fire(0, 0);
+  Steps(*s, 1, 0.001f);
+  const Particle& p = s->GetParticle(0);
+  EXPECT_NEAR(p.life, 38, 0.01);
+  EXPECT_NEAR(p.velX, 0, 0.1);  // direction 0 is straight up
+  EXPECT_NEAR(p.velY, -54006, 0.1);
+  EXPECT_NEAR(p.gravity, 2437, 0.01);
+  EXPECT_NEAR(p.radial, 41623, 0.01);
+}
+
+TEST(ParticleMotionTest, RelativeDirectionFollowsTheSystemsMovement) {
+  auto s = StillSystem();
+  s->SetEmissionMode(ParticleSystem::kModeSingle);
+  s->Params().relative = true;
+  s->Params().speedMin = s->Params().speedMax = 1;
+  s->Fire(50, 50);
+  s->MoveTo(60, 50);  // moving right: "up" turns to point back along the path, to the left
+  Steps(*s, 1, 0.1f);
+  EXPECT_NEAR(s->GetParticle(0).velX, -1, 1e-4);
+  EXPECT_NEAR(s->GetParticle(0).velY, 0, 1e-4);
+}
+
 TEST(ParticleMotionTest, RadialAccelerationPushesAwayFromTheSystem) {
   auto s = StillSystem();
   s->SetEmissionMode(ParticleSystem::kModeSingle);
