@@ -167,9 +167,11 @@ void MixVoice(Voice& v, float* out, int frames) {
         v.readOffset += n;
         v.mixPosition += n;
         if (v.readOffset < c.frames) continue;
+        // Read all of the chunk before handing it back: the decoder may refill it at once.
+        const bool fileEnds = c.end;
         v.read.store(r + 1, std::memory_order_release);
         v.readOffset = 0;
-        if (c.end) {
+        if (fileEnds) {
           v.mixPosition = 0;
           if (repeat) continue;
           EndVoice(v, state);
