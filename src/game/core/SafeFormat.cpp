@@ -27,17 +27,17 @@ struct Conversion {
 };
 
 std::string FormatInt(const Conversion& c, int value) {
-  std::string spec = "%";
-  if (c.left) spec += '-';
-  if (c.plus) spec += '+';
-  if (c.space) spec += ' ';
-  if (c.zero) spec += '0';
-  if (c.width >= 0) spec += std::to_string(c.width);
-  if (c.precision >= 0) spec += "." + std::to_string(c.precision);
-  spec += 'd';
+  std::string directive = "%";
+  if (c.left) directive += '-';
+  if (c.plus) directive += '+';
+  if (c.space) directive += ' ';
+  if (c.zero) directive += '0';
+  if (c.width >= 0) directive += std::to_string(c.width);
+  if (c.precision >= 0) directive += "." + std::to_string(c.precision);
+  directive += 'd';
   // At most 64 digits of padding or precision plus a sign and ten digits: the buffer always holds it.
   char buffer[160];
-  const int length = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+  const int length = std::snprintf(buffer, sizeof buffer, directive.c_str(), value);
   if (length < 0) return {};
   return std::string(buffer, size_t(length) < sizeof buffer ? size_t(length) : sizeof buffer - 1);
 }
