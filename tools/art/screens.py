@@ -240,9 +240,9 @@ def towers(c, seed, cx, base_y, scale, color, lit):
     """The sky citadel: slender towers with pointed roofs, a dome and lit windows."""
     h, w = c.shape[:2]
     m = np.zeros((h, w))
-    specs = [(-70, 0.55, 9), (-42, 0.8, 11), (-12, 1.15, 14), (20, 0.9, 12), (48, 0.65, 10), (78, 0.45, 8)]
+    towers_at = [(-70, 0.55, 9), (-42, 0.8, 11), (-12, 1.15, 14), (20, 0.9, 12), (48, 0.65, 10), (78, 0.45, 8)]
     wins = np.zeros((h, w))
-    for dx, th, tw in specs:
+    for dx, th, tw in towers_at:
         x0 = cx + dx * scale
         top = base_y - 150 * th * scale
         hw = tw * scale / 2

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "framework/platform/AtomicFile.h"
+
 namespace Orva {
 
 namespace {
@@ -256,28 +258,7 @@ std::string RegistryStore::ToText() const {
 
 bool RegistryStore::Save() const {
   if (path_.empty()) return false;
-  std::error_code error;
-  const std::filesystem::path target(path_);
-  if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
-  const std::string temporary = path_ + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    const std::string text = ToText();
-    out.write(text.data(), std::streamsize(text.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::filesystem::remove(temporary, error);
-      return false;
-    }
-  }
-  std::filesystem::rename(temporary, target, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(path_, ToText());
 }
 
 bool RegistryStore::Store(const std::string& keyPath, const std::string& name, Type type, const std::string& data) {

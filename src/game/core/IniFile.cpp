@@ -7,6 +7,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "framework/platform/AtomicFile.h"
+
 namespace Orva {
 namespace {
 
@@ -90,29 +92,7 @@ std::string IniFile::ToText() const {
 
 bool IniFile::Save() const {
   if (path_.empty()) return false;
-  std::error_code error;
-  const std::filesystem::path target(path_);
-  if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
-  const std::string temporary = path_ + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    const std::string text = ToText();
-    out.write(text.data(), std::streamsize(text.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::filesystem::remove(temporary, error);
-      return false;
-    }
-  }
-  std::filesystem::rename(temporary, target, error);
-  if (error) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(path_, ToText());
 }
 
 const IniFile::Line* IniFile::FindEntry(std::string_view section, std::string_view key) const {
