@@ -19,36 +19,19 @@ using namespace Orva;
 
 namespace {
 
+// A tone with a little seeded noise, different in each channel, as a 16-bit stereo WAV file.
 void WriteWav(const std::string& path, int frames, double frequency, unsigned seed) {
-  std::string b;
-  auto u32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(char(v >> (8 * i)));
-  };
-  auto u16 = [&](uint16_t v) {
-    b.push_back(char(v));
-    b.push_back(char(v >> 8));
-  };
-  b += "RIFF";
-  u32(36 + uint32_t(frames) * 4);
-  b += "WAVEfmt ";
-  u32(16);
-  u16(1);
-  u16(2);
-  u32(kAudioRate);
-  u32(kAudioRate * 4);
-  u16(4);
-  u16(16);
-  b += "data";
-  u32(uint32_t(frames) * 4);
+  std::vector<int16_t> samples;
+  samples.reserve(size_t(frames) * 2);
   unsigned noise = seed;
   for (int i = 0; i < frames; ++i) {
     noise = noise * 1103515245u + 12345u;
     const double tone = 0.5 * std::sin(2 * M_PI * frequency * i / kAudioRate);
     const double n = 0.1 * ((noise >> 16) / 32768.0 - 1.0);
-    u16(uint16_t(int16_t(20000 * (tone + n))));
-    u16(uint16_t(int16_t(20000 * (tone - n))));
+    samples.push_back(int16_t(20000 * (tone + n)));
+    samples.push_back(int16_t(20000 * (tone - n)));
   }
-  std::ofstream(path, std::ios::binary) << b;
+  std::ofstream(path, std::ios::binary) << Testing::WavBytes(samples, 2, kAudioRate);
 }
 
 }  // namespace
