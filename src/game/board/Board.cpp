@@ -1,0 +1,1214 @@
+#include "game/board/Board.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "framework/graphics/Font.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "framework/platform/KeyCodes.h"
+#include "framework/widgets/ButtonWidget.h"
+#include "game/board/BoardHost.h"
+#include "game/core/ResourceIds.h"
+#include "game/core/SafeFormat.h"
+#include "game/particles/ParticleSystem.h"
+
+namespace Orva {
+
+namespace {
+
+// Effects of the game's sound table the board plays.
+enum Effect {
+  EFFECT_SHOOT = 0,
+  EFFECT_HIT = 1,
+  EFFECT_EXPLODE = 2,
+  EFFECT_GOT_BONUS = 3,
+  EFFECT_FLASH = 4,
+  EFFECT_ROW_SLIDED = 5,
+  EFFECT_BIG_BUTTON_FOCUSED = 6,
+  EFFECT_BIG_BUTTON_CLICKED = 7,
+  EFFECT_CHANGE_RUNE = 11,
+  EFFECT_BONUS_EXPLOSION = 12,
+  EFFECT_LEVEL_UP = 13,
+  EFFECT_LOOSE = 14,
+  EFFECT_CELL_LIGHTNING = 17,
+};
+
+enum BonusKind { BONUS_TRIPPLE = 0, BONUS_SLOW = 1, BONUS_WIPE = 2, BONUS_BOMB = 3, BONUS_FLASH = 4 };
+
+// Strings of the string table the board shows.
+enum Text {
+  TEXT_MENU = 28,
+  TEXT_LEVEL_STAGE = 29,
+  TEXT_SCORE = 30,
+  TEXT_LIVES = 31,
+  TEXT_TRIPPLE = 36,
+  TEXT_BOMB = 37,
+  TEXT_WIPE = 38,
+  TEXT_FLASH = 39,
+  TEXT_FIRST_SPEED_NAME = 50,
+  TEXT_SPEED = 69,
+  TEXT_SLOW = 77,
+};
+
+constexpr int kLossFreezeEnd = 101;
+constexpr int kRecheckDelay = 40;
+constexpr int kFillDelay = 6;
+constexpr int kSweepDelay = 11;
+constexpr int kFloatingTextDelay = 6;
+constexpr int kFloatingTextLife = 25;
+constexpr float kFlightSpeed = 12;  // pixels per update of a rune in flight
+constexpr int kRiseBeforeMove = 27;
+constexpr int kExtraLifeEvery = 250000;
+constexpr int kMaxLives = 5;
+constexpr int kLightningStep = 60;
+constexpr int kLightningLength = 300;
+constexpr int kExplosionRuneOffset = 24;
+constexpr int kExplosionBonusOffset = 84;
+
+// The colour row a rune's kind uses in the colour sheets: dead runes use their colour's row.
+int ColourRow(int kind) { return kind < 0 ? 0 : kind % Board::kColours; }
+
+int PointsPerRune(int groupSize) {
+  if (groupSize <= 5) return 51;
+  if (groupSize <= 8) return 72;
+  if (groupSize <= 11) return 93;
+  return 114;
+}
+
+}  // namespace
+
+const int Board::kTextColours[kColours][3] = {{254, 181, 144}, {206, 240, 143}, {253, 243, 141},
+                                              {254, 171, 236}, {232, 219, 215}, {187, 188, 203}};
+const int Board::kSparks[5][2] = {{170, 230}, {200, 230}, {250, 260}, {300, 230}, {350, 240}};
+
+Board::Board(BoardHost* host) : host_(host) {
+  for (int row = 0; row < kRows; ++row) {
+    for (int column = 0; column < kColumns; ++column) {
+      Rune& rune = Cell(row, column);
+      rune.row = row;
+      rune.column = column;
+      rune.homeX = float(kGridLeft + kCell * column);
+      rune.homeY = float(kGridTop + kCell * row);
+      rune.x = rune.homeX;
+      rune.y = rune.homeY;
+    }
+  }
+  carriageRune_.x = float(carriageX_ + 34);
+  carriageRune_.y = kCarriageRuneY;
+  nextRow_.fill(kNotChosen);
+
+  menuButton_ = std::make_unique<ButtonWidget>(kMenuButtonId, this);
+  menuButton_->SetColor(ButtonWidget::COLOR_LABEL, Color(200, 235, 255));
+  menuButton_->SetColor(ButtonWidget::COLOR_LABEL_HILITE, Color(255, 255, 255));
+  menuButton_->Resize(565, 400, 69, 69);
+}
+
+Board::~Board() {
+  if (menuButton_ && menuButton_->parent) menuButton_->parent->RemoveWidget(menuButton_.get());
+  ClearDynamicState();
+}
+
+void Board::PlaySound(int effect) {
+  if (host_) host_->PlaySound(effect);
+}
+
+// ---- Widget
+
+void Board::Attached(WidgetManager* manager) {
+  Widget::Attached(manager);
+  menuButton_->upPicture = IMAGE_MENU_B;
+  menuButton_->hoverPicture = IMAGE_MENU_F;
+  menuButton_->pressedPicture = IMAGE_MENU_D;
+  if (FONT_MAIN_MENU) menuButton_->SetFont(FONT_MAIN_MENU);
+  menuButton_->label = host_ ? host_->GetGameString(TEXT_MENU) : std::string();
+  if (!HasWidget(menuButton_.get())) AddWidget(menuButton_.get());
+}
+
+void Board::Detached(WidgetManager* manager) {
+  if (HasWidget(menuButton_.get())) RemoveWidget(menuButton_.get());
+  Widget::Detached(manager);
+}
+
+void Board::Resize(int newX, int newY, int newWidth, int newHeight) {
+  Widget::Resize(newX, newY, newWidth, newHeight);
+  menuButton_->Resize(565, 400, 69, 69);
+}
+
+void Board::OnButtonReleased(int id) {
+  if (id != kMenuButtonId || (host_ && host_->IsScreenSlideActive())) return;
+  PlaySound(EFFECT_BIG_BUTTON_CLICKED);
+  if (host_ && host_->OpenGameMenu(this)) active_ = false;
+}
+
+void Board::OnButtonHoverStart(int id) {
+  if (id == kMenuButtonId && !(host_ && host_->IsScreenSlideActive())) PlaySound(EFFECT_BIG_BUTTON_FOCUSED);
+}
+
+// ---- Controls
+
+void Board::SetColumn(int column) {
+  carriageColumn_ = std::clamp(column, 0, kColumns - 1);
+  carriageX_ = int(Cell(0, carriageColumn_).homeX) - 34;
+  carriageRune_.x = float(carriageX_ + 34);
+  carriageRune_.column = carriageColumn_;
+}
+
+void Board::AimAtColumn(int column) {
+  if (inputLock_ || !active_ || paused_) return;
+  SetColumn(column);
+  MarkDirty();
+}
+
+void Board::RequestRuneChange() { changing_ = true; }
+
+void Board::KeyDown(int key) {
+  if (inputLock_ || !active_) return;
+  if (key == KEYCODE_ESCAPE) {
+    if (paused_) {
+      if (host_) host_->HidePauseOverlay();
+      paused_ = false;
+      if (host_) host_->PlayLevelMusic(-1);
+    } else {
+      if (host_) host_->ShowPauseOverlay();
+      if (host_) host_->StopLevelMusic();
+      paused_ = true;
+    }
+    return;
+  }
+  if (paused_) return;
+  switch (key) {
+    case KEYCODE_SPACE: Shoot(); break;
+    case KEYCODE_LEFT:
+      if (carriageColumn_ > 0) SetColumn(carriageColumn_ - 1);
+      break;
+    case KEYCODE_RIGHT:
+      if (carriageColumn_ < kColumns - 1) SetColumn(carriageColumn_ + 1);
+      break;
+    case KEYCODE_UP:
+    case KEYCODE_DOWN:
+      if (!flashActive_) {
+        RequestRuneChange();
+        PlaySound(EFFECT_CHANGE_RUNE);
+      }
+      break;
+    default: break;
+  }
+  MarkDirty();
+}
+
+void Board::MouseMove(int mx, int /*my*/) {
+  if (inputLock_ || !active_ || paused_) return;
+  int column = 8;
+  if (mx < kGridLeft) {
+    column = 0;
+  } else if (mx < 371) {
+    column = (mx - kGridLeft) / kCell;
+  }
+  SetColumn(column);
+  MarkDirty();
+}
+
+void Board::MouseDown(int /*mx*/, int /*my*/, int clickCount) {
+  if (inputLock_ || !active_ || paused_) return;
+  if (clickCount > 0) {
+    Shoot();
+  } else if (clickCount < 0 && !flashActive_) {
+    RequestRuneChange();
+    PlaySound(EFFECT_CHANGE_RUNE);
+  }
+}
+
+// ---- Colour picks
+
+int Board::PickRowColour() {
+  // A stage always has a colour (reading a stage without one falls back to three); the guard
+  // keeps a hand-made board from indexing an empty list.
+  const int kind = currentColours_.empty() ? 0 : currentColours_[size_t(rand()) % currentColours_.size()];
+  ++colourCounts_[kind];
+  return kind;
+}
+
+int Board::PickCarriageColour() {
+  auto randomListColour = [&] {
+    return currentColours_.empty() ? 0 : currentColours_[size_t(rand()) % currentColours_.size()];
+  };
+  // Passes over the colours still in the game, each taken on an odd draw. When no colour is
+  // counted at all (the field was cleared while rows are still to come and none of the next row
+  // is chosen yet) no pass could take one: the stage's colours are used instead.
+  bool anyCounted = false;
+  for (int count : colourCounts_) anyCounted = anyCounted || count != 0;
+  if (!anyCounted) return randomListColour();
+  for (;;) {
+    for (int colour = 0; colour < kColours; ++colour) {
+      if (colourCounts_[colour] != 0 && (rand() & 1)) return colour;
+    }
+    if (liveRunes_ == 0) return randomListColour();
+  }
+}
+
+int Board::NextChangeColour(int current) {
+  const int from = (current >= 0 && current < kColours) ? current : kColours - 1;
+  for (int step = 1; step <= kColours; ++step) {
+    const int colour = (from + step) % kColours;
+    if (colourCounts_[colour] != 0) return colour;
+  }
+  return currentColours_.empty() ? 0 : currentColours_[size_t(rand()) % currentColours_.size()];
+}
+
+// ---- Prepared fields
+
+void Board::SetCell(int row, int column, int kind) {
+  Rune& rune = Cell(row, column);
+  if (rune.kind >= 0 && rune.kind < kColours) {
+    --colourCounts_[rune.kind];
+    --liveRunes_;
+  }
+  rune.kind = kind;
+  if (kind >= 0 && kind < kColours) {
+    ++colourCounts_[kind];
+    ++liveRunes_;
+  }
+}
+
+BonusToken* Board::PlaceToken(int row, int column, int kind) {
+  Rune& rune = Cell(row, column);
+  if (rune.bonus) DeleteToken(rune.bonus);
+  auto* token = new BonusToken();
+  token->kind = kind;
+  token->phase = BonusToken::kStable;
+  token->rune = &rune;
+  rune.bonus = token;
+  tokens_.push_back(token);
+  return token;
+}
+
+void Board::SkipInitialFill() {
+  if (!filling_) return;
+  filling_ = false;
+  fillLeft_ = 0;
+  inputLock_ = false;
+  raising_ = true;
+}
+
+int Board::CountRunesInFlight() const {
+  int count = 0;
+  for (const auto& column : inFlight_) count += int(column.size());
+  return count;
+}
+
+void Board::SetLifeCount(int lives) { lifeCount_ = lives == -1 ? 3 : lives; }
+
+void Board::ClearGrid() {
+  for (Rune& rune : grid_) {
+    if (rune.bonus) DeleteToken(rune.bonus);
+    rune.kind = -1;
+    rune.marked = 0;
+  }
+  MarkDirty();
+}
+
+void Board::StartSlideOut() {
+  slidingOut_ = true;
+  slideOutLeft_ = 640;
+}
+
+// ---- Update
+
+void Board::Update() {
+  Widget::Update();
+  UpdateSlideOut();
+  if (!active_ || paused_) return;
+
+  UpdateLifeBlink();
+  UpdateClock();
+  if (++textTicker_ >= kFloatingTextDelay) {
+    textTicker_ = 0;
+    UpdateFloatingTexts();
+  }
+
+  if (lossCountdown_ == 0) {
+    UpdateParticles();
+    UpdateStageWonEffect();
+    rowsIndicator_.Update();
+    if (filling_) {
+      InitialFillStep();
+    } else {
+      timerBar_.Update(slowTimer_, flashShots_);
+      UpdateSlowTimer();
+
+      if (!recheck_.empty() && ++recheckCounter_ > kRecheckDelay) {
+        recheckCounter_ = 0;
+        std::vector<Rune*> pending;
+        pending.swap(recheck_);
+        for (Rune* rune : pending) {
+          // Dead runes never match; only colours are checked again.
+          if (rune->kind >= 0 && rune->kind < kColours) CheckMatch(rune, true);
+        }
+      }
+
+      LandRunes();
+      BonusAppearance();
+      UpdateTokens();
+      RaiseOrChange();
+
+      // A won stage is only swept and ended: no row comes in and nothing can lose it any more.
+      if (endState_ != END_WON) {
+        for (int column = 0; column < kColumns; ++column) {
+          if (Cell(kLastRow, column).kind != -1) {
+            lossCountdown_ = 1;
+            inputLock_ = true;
+            endState_ = END_LOST;
+            MarkDirty();
+            return;
+          }
+        }
+        bool colourLeft = false;
+        for (const Rune& rune : grid_) colourLeft = colourLeft || (rune.kind >= 0 && rune.kind < kColours);
+        coloursOnField_ = colourLeft;
+        if (liveRunes_ <= 0 || (mRowsLeft <= 0 && !coloursOnField_)) {
+          inputLock_ = true;
+          endState_ = END_WON;
+        }
+      }
+      if (endState_ == END_WON) {
+        if (explosions_.empty()) {
+          if (!sweepStarted_) StartSweep();
+          SweepStep();
+        }
+      } else if (!sliding_) {
+        // The interval can shrink under the counter (a slow ending, the endless game speeding
+        // up): the column is then due at once rather than never.
+        if (pushCounter_ < mSpeed) {
+          ++pushCounter_;
+        } else {
+          pushCounter_ = 0;
+          PrepareNextRowColumn();
+        }
+      } else {
+        slideStepToggle_ = !slideStepToggle_;
+        if (!slideStepToggle_) slideStepRequested_ = true;
+      }
+      UpdateExplosions();
+    }
+    UpdateFlashLightning();
+  } else if (lossCountdown_ >= kLossFreezeEnd) {
+    StageLost();
+  } else {
+    ++lossCountdown_;
+  }
+  MarkDirty();
+}
+
+void Board::UpdateSlideOut() {
+  if (!slidingOut_) return;
+  if (slideOutLeft_ > 0) {
+    slideOutLeft_ -= 10;
+    Move(x - 10, y);
+    return;
+  }
+  slidingOut_ = false;
+  if (mode == MODE_CUSTOM) FreeStagePictures();
+  active_ = false;
+  if (parent) parent->RemoveWidget(this);
+}
+
+void Board::UpdateSmooth(float fraction) {
+  Widget::UpdateSmooth(fraction);
+  if (!active_ || paused_ || lossCountdown_ != 0) return;
+  if (slideStepRequested_) {
+    slideStepRequested_ = false;
+    // At least a pixel, so a display running faster than the updates cannot stall the slide.
+    SlideStep(std::max(1, int(std::lround(fraction))));
+  }
+  for (auto& column : inFlight_) {
+    for (Rune* rune : column) {
+      rune->y -= fraction * kFlightSpeed;
+      if (rune->trail) rune->trail->MoveTo(rune->x + 15, rune->y + 15);
+    }
+  }
+  if (runeMoved_ && !sliding_) CloseGaps(fraction);
+  MarkDirty();
+}
+
+void Board::InitialFillStep() {
+  if (++fillCounter_ < kFillDelay) return;
+  fillCounter_ = 0;
+  if (fillLeft_ > 0 && fillRow_ < kLastRow) {
+    Cell(fillRow_, fillColumn_).kind = PickRowColour();
+    --fillLeft_;
+  }
+  if (fillLeft_ <= 0 || fillRow_ >= kLastRow) {
+    filling_ = false;
+    inputLock_ = false;
+    raising_ = true;
+    raiseCounter_ = 0;
+    return;
+  }
+  if (fillColumn_ == fillTurnColumn_) {
+    ++fillRow_;
+    fillDirection_ = -fillDirection_;
+    fillTurnColumn_ = fillDirection_ > 0 ? kColumns - 1 : 0;
+  } else {
+    fillColumn_ += fillDirection_;
+  }
+}
+
+void Board::PrepareNextRowColumn() {
+  if (nextColumnCounter_ < kColumns) {
+    nextRow_[size_t(nextColumnCounter_)] = mRowsLeft > 0 ? PickRowColour() : kDeadKind;
+    ++nextColumnCounter_;
+  }
+  if (nextColumnCounter_ < kColumns) return;
+
+  if (mode == MODE_ENDLESS) {
+    ++rowsPushed_;
+    if (rowsPushed_ == 7 || rowsPushed_ == 15) {
+      mBaseSpeed -= 20;
+      mSpeed -= 20;
+      ++speedLevel_;
+    } else if (rowsPushed_ == 25 || rowsPushed_ == 40) {
+      mBaseSpeed -= 10;
+      mSpeed -= 10;
+      ++speedLevel_;
+    } else if (rowsPushed_ == 60) {
+      mBaseSpeed -= 10;
+      mSpeed -= 10;
+    }
+  }
+  sliding_ = true;
+  slideStepToggle_ = false;
+  slideStepRequested_ = false;
+  pixelsSlid_ = 0;
+  nextColumnCounter_ = 0;
+  const bool realRow = mRowsLeft > 0;
+  --mRowsLeft;
+  if (mRowsLeft < 1) mRowsLeft = -1;
+  if (realRow) rowsIndicator_.RowPushed(mRowsLeft == -1);
+  for (int column = 0; column < kColumns; ++column) {
+    int kind = nextRow_[size_t(column)];
+    if (kind == kDeadKind) kind = kDeadKind + rand() % kColours;
+    Cell(0, column).kind = kind;
+    nextRow_[size_t(column)] = kNotChosen;
+  }
+  PlaySound(EFFECT_ROW_SLIDED);
+}
+
+void Board::SlideStep(int step) {
+  for (Rune& rune : grid_) rune.y += float(step);
+  const int from = std::max(0, carriageColumn_ - 1);
+  const int to = std::min(kColumns - 1, carriageColumn_ + 1);
+  for (int column = from; column <= to; ++column) {
+    if (Cell(kLastRow - 1, column).kind != -1) {
+      carriageY_ += step;
+      carriageRune_.y += float(step);
+      inputLock_ = true;
+      break;
+    }
+  }
+  pixelsSlid_ += float(step);
+  if (pixelsSlid_ >= float(kCell) - 1) EndSlide();
+}
+
+void Board::EndSlide() {
+  sliding_ = false;
+  slideStepRequested_ = false;
+  for (int row = kLastRow; row >= 1; --row) {
+    for (int column = 0; column < kColumns; ++column) {
+      Rune& below = Cell(row, column);
+      Rune& above = Cell(row - 1, column);
+      below.kind = above.kind;
+      below.bonus = above.bonus;
+      if (below.bonus) below.bonus->rune = &below;
+      above.kind = -1;
+      above.bonus = nullptr;
+    }
+  }
+  for (Rune& rune : grid_) {
+    rune.x = rune.homeX;
+    rune.y = rune.homeY;
+  }
+  if (mRowsLeft == -1 && topRow_ < kLastRow) ++topRow_;
+}
+
+void Board::Shoot() {
+  if (carriageRune_.kind == -1 || changing_ || raising_) return;
+  const Rune& row12 = Cell(kLastRow - 2, carriageColumn_);
+  const Rune& row13 = Cell(kLastRow - 1, carriageColumn_);
+  if (sliding_ && !flashActive_ && row12.kind != -1) return;
+  if (row13.kind != -1 && !flashActive_) return;
+  const auto& flying = inFlight_[size_t(carriageColumn_)];
+  if (!flying.empty() && flying.back()->y < 400) return;
+
+  if (!flashActive_) {
+    auto* rune = new Rune(carriageRune_);
+    rune->column = carriageColumn_;
+    rune->bonus = nullptr;
+    rune->trail = AddParticles(particles_.flyrunsBubbles, rune->x + 15, rune->y + 15);
+    inFlight_[size_t(carriageColumn_)].push_back(rune);
+    carriageRune_ = Rune();
+    carriageRune_.x = float(carriageX_ + 34);
+    carriageRune_.y = kCarriageRuneY;
+    carriageRune_.column = carriageColumn_;
+    carriageRune_.kind = PickCarriageColour();
+    PlaySound(EFFECT_SHOOT);
+    raising_ = true;
+    raiseCounter_ = 0;
+  } else {
+    --flashShots_;
+    timerBar_.FlashShotFired();
+    inputLock_ = true;
+    flashLightning_ = 0;
+    flashLightningTicks_ = 0;
+    FlashStrike();
+    PlaySound(EFFECT_FLASH);
+  }
+  ++shots_;
+}
+
+void Board::FlashStrike() {
+  int budget = 3;
+  bool hit = false;
+  flashTargetY_ = Cell(kLastRow - 1, carriageColumn_).y;
+  for (int row = kLastRow - 1; row >= topRow_ && budget > 0; --row) {
+    Rune* rune = CellPtr(row, carriageColumn_);
+    flashTargetY_ = rune->y;
+    if (rune->kind == -1) {
+      if (hit) --budget;
+    } else {
+      hit = true;
+      CheckMatch(rune, false);
+      --budget;
+    }
+  }
+}
+
+void Board::LandRunes() {
+  for (int column = 0; column < kColumns; ++column) {
+    auto& flying = inFlight_[size_t(column)];
+    if (flying.empty()) continue;
+    Rune* rune = flying.front();
+    const int row = int(rune->y / float(kCell));
+    Rune* target = nullptr;
+    if (row > topRow_) {
+      for (int r = kLastRow - 2; r >= topRow_; --r) {
+        Rune* above = CellPtr(r, column);
+        if (above->kind == -1) continue;
+        if (std::fabs(above->y - rune->y) < 31) target = CellPtr(r + 1, column);
+        break;
+      }
+    } else {
+      target = CellPtr(topRow_, column);
+    }
+    if (!target) continue;
+    // A slide can move runes into the cell meant for the shot; it then takes the first free
+    // cell below rather than overwriting a rune.
+    while (target->kind != -1 && target->row < kLastRow) target = CellPtr(target->row + 1, column);
+    if (target->kind != -1) target = nullptr;
+    flying.pop_front();
+    Land(rune, target);
+  }
+}
+
+void Board::Land(Rune* flying, Rune* cell) {
+  if (flying->trail) flying->trail->Stop();
+  const int kind = flying->kind;
+  delete flying;
+  if (!cell) return;
+  cell->kind = kind;
+  if (kind >= 0 && kind < kColours) {
+    ++colourCounts_[kind];
+    ++liveRunes_;
+  }
+  CheckMatch(cell, true);
+  PlaySound(EFFECT_HIT);
+}
+
+void Board::RaiseOrChange() {
+  if (raising_) {
+    carriageRune_.y -= 4;
+    raiseCounter_ += 4;
+    if (raiseCounter_ >= kCell) {
+      raising_ = false;
+      raiseCounter_ = 0;
+    }
+  } else if (changing_) {
+    carriageRune_.y += 4;
+    raiseCounter_ += 4;
+    if (raiseCounter_ >= kCell) {
+      if (!flashActive_) carriageRune_.kind = NextChangeColour(carriageRune_.kind);
+      changing_ = false;
+      raising_ = true;
+      raiseCounter_ = 0;
+      if (flashActive_ && flashShots_ <= 0) flashActive_ = false;
+    }
+  }
+}
+
+void Board::UpdateFlashLightning() {
+  if (flashLightning_ < 0) return;
+  if (++flashLightningTicks_ < 5) return;
+  flashLightningTicks_ = 0;
+  flashLightning_ += kLightningStep;
+  if (flashLightning_ >= kLightningLength) {
+    flashLightning_ = -1;
+    inputLock_ = endState_ != END_PLAYING;
+    if (flashShots_ <= 0) changing_ = true;
+  }
+}
+
+// ---- Matching
+
+void Board::LowerColour(int kind, int count) {
+  if (kind < 0 || kind >= kColours) return;
+  colourCounts_[kind] -= count;
+  liveRunes_ -= count;
+  if (colourCounts_[kind] <= 0 && carriageRune_.kind == kind && !flashActive_) changing_ = true;
+}
+
+void Board::CheckMatch(Rune* rune, bool flood) {
+  if (!rune || rune->kind == -1) return;
+  const int kind = rune->kind;
+  rune->kind = -1;
+  std::vector<Rune*> group{rune};
+  if (flood) {
+    for (size_t i = 0; i < group.size(); ++i) {
+      const Rune* at = group[i];
+      const int neighbours[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+      for (const auto& d : neighbours) {
+        const int row = at->row + d[0];
+        const int column = at->column + d[1];
+        if (row < 0 || row > kLastRow || column < 0 || column >= kColumns) continue;
+        Rune* next = CellPtr(row, column);
+        if (next->kind == kind) {
+          next->kind = -1;
+          group.push_back(next);
+        }
+      }
+    }
+    largestGroup_ = std::max(largestGroup_, int(group.size()));
+    if (group.size() < 3) {
+      for (Rune* member : group) member->kind = kind;
+      return;
+    }
+  }
+  LowerColour(kind, int(group.size()));
+  ExplodeGroup(group, kind, rune);
+}
+
+void Board::ExplodeGroup(std::vector<Rune*>& group, int kind, Rune* origin) {
+  int multiplier = 1;
+  bool bonusHit = false;
+  for (size_t i = 0; i < group.size(); ++i) {
+    Rune* rune = group[i];
+    int runeKind = kind;
+    if (rune->kind != -1) {
+      runeKind = rune->kind;
+      rune->kind = -1;
+      LowerColour(runeKind, 1);
+    }
+    BonusToken* token = rune->bonus;
+    const bool bigBlast = (token && (token->kind == BONUS_BOMB || token->kind == BONUS_WIPE)) || rune->marked;
+    if (!bigBlast) AddExplosion(ExplosionSprite::kRune, *rune, ColourRow(runeKind));
+    if (bigBlast) {
+      AddExplosion(ExplosionSprite::kBonus, *rune, ColourRow(runeKind));
+      rune->marked = 0;
+    }
+    if (token) {
+      if (token->kind == BONUS_BOMB || token->kind == BONUS_WIPE) bonusHit = true;
+      ApplyToken(token, group, kind, multiplier, origin);
+      DeleteToken(token);
+    }
+  }
+
+  const int size = int(group.size());
+  score_.Add(PointsPerRune(size) * size * multiplier);
+  GiveExtraLifeIfEarned();
+  AddFloatingText(std::to_string(PointsPerRune(size) * size * multiplier), origin->x, origin->y, ColourRow(kind));
+  runeMoved_ = true;
+  PlaySound(bonusHit ? EFFECT_BONUS_EXPLOSION : EFFECT_EXPLODE);
+}
+
+void Board::ApplyToken(BonusToken* token, std::vector<Rune*>& group, int groupKind, int& multiplier, Rune* origin) {
+  const Rune* at = token->rune;
+  std::string text;
+  switch (token->kind) {
+    case BONUS_TRIPPLE:
+      multiplier *= 3;
+      text = SafeFormat(host_ ? host_->GetGameString(TEXT_TRIPPLE) : std::string(), {multiplier});
+      break;
+    case BONUS_SLOW:
+      if (slowTimer_ < 0) mSpeed *= 2;
+      slowTimer_ = mSpeed * 20 + 128;
+      if (host_) text = host_->GetGameString(TEXT_SLOW);
+      break;
+    case BONUS_WIPE:
+      for (int row = topRow_; row <= kLastRow; ++row) {
+        for (int column = 0; column < kColumns; ++column) {
+          Rune* rune = CellPtr(row, column);
+          if (rune->kind == groupKind && !rune->marked) {
+            rune->marked = 1;
+            group.push_back(rune);
+          }
+        }
+      }
+      if (host_) text = host_->GetGameString(TEXT_WIPE);
+      break;
+    case BONUS_BOMB:
+      for (int row = at->row - 1; row <= at->row + 1; ++row) {
+        for (int column = at->column - 1; column <= at->column + 1; ++column) {
+          if (row < topRow_ || row > kLastRow || column < 0 || column >= kColumns) continue;
+          Rune* rune = CellPtr(row, column);
+          if (rune->kind != -1 && !rune->marked) {
+            rune->marked = 1;
+            group.push_back(rune);
+          }
+        }
+      }
+      if (host_) text = host_->GetGameString(TEXT_BOMB);
+      break;
+    case BONUS_FLASH:
+      if (!flashActive_) {
+        flashActive_ = true;
+        changing_ = true;
+      }
+      carriageRune_.kind = groupKind;
+      flashShots_ += 6;
+      if (host_) text = host_->GetGameString(TEXT_FLASH);
+      break;
+    default: break;
+  }
+  AddFloatingText(text, origin->x, origin->y, ColourRow(groupKind));
+  if (timerBar_.Offer(token->kind, ColourRow(groupKind), slowTimer_, flashShots_)) PlaySound(EFFECT_GOT_BONUS);
+}
+
+void Board::CloseGaps(float fraction) {
+  const int step = int(fraction);
+  bool moved = false;
+  for (int column = 0; column < kColumns; ++column) {
+    int gap = -1;
+    for (int row = topRow_; row <= kLastRow - 1; ++row) {
+      if (Cell(row, column).kind == -1) {
+        gap = row;
+        break;
+      }
+    }
+    if (gap < 0) continue;
+    int first = -1;
+    for (int row = gap + 1; row <= kLastRow - 1; ++row) {
+      if (Cell(row, column).kind != -1) {
+        first = row;
+        break;
+      }
+    }
+    if (first < 0) continue;
+    moved = true;
+    const Rune& lead = Cell(first, column);
+    if (lead.homeY - lead.y < float(kRiseBeforeMove)) {
+      for (int row = gap + 1; row <= kLastRow - 1; ++row) {
+        Rune& rune = Cell(row, column);
+        if (rune.kind != -1) rune.y -= float(step);
+      }
+      continue;
+    }
+    const bool closesGap = first == gap + 1;
+    for (int row = first; row <= kLastRow - 1; ++row) {
+      Rune& from = Cell(row, column);
+      if (from.kind == -1) continue;
+      Rune& to = Cell(row - 1, column);
+      to.kind = from.kind;
+      to.bonus = from.bonus;
+      if (to.bonus) to.bonus->rune = &to;
+      from.kind = -1;
+      from.bonus = nullptr;
+      to.x = to.homeX;
+      to.y = to.homeY;
+      from.x = from.homeX;
+      from.y = from.homeY;
+      if (closesGap) recheck_.push_back(&to);
+    }
+  }
+  if (!moved) runeMoved_ = false;
+}
+
+// ---- Bonuses
+
+void Board::BonusAppearance() {
+  if (bonusInterval <= 0 || ++bonusCounter_ < bonusInterval) return;
+  bonusCounter_ = 0;
+  if (enabledBonuses.empty()) return;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const int row = topRow_ + rand() % (kRows - topRow_);
+    const int column = rand() % kColumns;
+    Rune& rune = Cell(row, column);
+    if (rune.kind == -1 || rune.bonus) continue;
+    auto* token = new BonusToken();
+    token->kind = enabledBonuses[size_t(rand()) % enabledBonuses.size()];
+    token->rune = &rune;
+    rune.bonus = token;
+    tokens_.push_back(token);
+    break;
+  }
+}
+
+void Board::UpdateTokens() {
+  for (auto it = tokens_.begin(); it != tokens_.end();) {
+    BonusToken* token = *it++;
+    if (token->phase == BonusToken::kStable) {
+      if (++token->age >= bonusLifetime) {
+        token->phase = -1;
+        token->blinkOn = 0;
+        token->age = 0;
+      }
+    } else if (token->phase == 6) {
+      token->phase = BonusToken::kStable;
+    } else if (token->phase == -6) {
+      DeleteToken(token);
+    } else if (token->blinkCounter < 50) {
+      ++token->blinkCounter;
+    } else {
+      token->blinkCounter = 0;
+      token->blinkOn = !token->blinkOn;
+      token->phase += token->phase > 0 ? 1 : -1;
+    }
+  }
+}
+
+void Board::DeleteToken(BonusToken* token) {
+  if (token->rune && token->rune->bonus == token) token->rune->bonus = nullptr;
+  tokens_.remove(token);
+  delete token;
+}
+
+void Board::UpdateSlowTimer() {
+  if (slowTimer_ < 0) return;
+  if (--slowTimer_ <= 0) {
+    slowTimer_ = -1;
+    mSpeed = mBaseSpeed;
+  }
+}
+
+// ---- Effects, texts and lives
+
+void Board::GiveExtraLifeIfEarned() {
+  if (mode != MODE_STORY || !host_) return;
+  const long long total = host_->GetTotalScore() + score_.GetScore();
+  if (total - host_->GetLastLifeTotal() < kExtraLifeEvery || host_->GetLives() >= kMaxLives) return;
+  host_->SetLastLifeTotal(total);
+  host_->SetLives(host_->GetLives() + 1);
+  lifeCount_ = host_->GetLives();
+  lifeBlink_ = true;
+  lifeBlinkPhase_ = true;
+  lifeBlinkTicks_ = 0;
+  lifeBlinkFlips_ = 0;
+  PlaySound(EFFECT_GOT_BONUS);
+}
+
+void Board::AddFloatingText(const std::string& text, float textX, float textY, int colour) {
+  FloatingText floating;
+  floating.text = text.substr(0, 100);
+  floating.x = textX;
+  floating.y = textY;
+  floating.colour = colour;
+  texts_.push_back(floating);
+}
+
+void Board::AddExplosion(int type, const Rune& rune, int colour) {
+  ExplosionSprite sprite;
+  sprite.type = type;
+  sprite.colour = colour;
+  const int offset = type == ExplosionSprite::kBonus ? kExplosionBonusOffset : kExplosionRuneOffset;
+  sprite.x = int(rune.x) - offset;
+  sprite.y = int(rune.y) - offset;
+  explosions_.push_back(sprite);
+  AddParticles(particles_.exp, float(sprite.x + 30), float(sprite.y + 30));
+}
+
+ParticleSystem* Board::AddParticles(ParticleSystem* templ, float px, float py) {
+  if (!templ) return nullptr;
+  particleSystems_.push_back(templ->Copy());
+  ParticleSystem* system = particleSystems_.back().get();
+  system->Fire(px, py);
+  return system;
+}
+
+void Board::UpdateParticles() {
+  for (auto it = particleSystems_.begin(); it != particleSystems_.end();) {
+    if ((*it)->IsFinished() && it->get() != stageWonFirst_) {
+      it = particleSystems_.erase(it);
+    } else {
+      (*it)->Update(0.01f);
+      ++it;
+    }
+  }
+}
+
+void Board::StartStageWonEffect() {
+  stageWonTrigger_ = false;
+  stageWonFirst_ = AddParticles(particles_.nextStage0, 260, 230);
+  if (stageWonFirst_) stageWonFirst_->SetEmissionMode(ParticleSystem::kModeSingleEnding);
+}
+
+void Board::UpdateStageWonEffect() {
+  if (stageWonTrigger_) StartStageWonEffect();
+  if (!stageWonFirst_ || !(stageWonFirst_->IsEnding() || stageWonFirst_->IsFinished())) return;
+  stageWonFirst_ = nullptr;
+  if (ParticleSystem* second = AddParticles(particles_.nextStage1, 260, 230))
+    second->SetEmissionMode(ParticleSystem::kModeSingle);
+  for (const auto& spark : kSparks) AddParticles(particles_.exp, float(spark[0]), float(spark[1]));
+}
+
+void Board::UpdateExplosions() {
+  for (auto it = explosions_.begin(); it != explosions_.end();) {
+    if (++it->ticks >= it->frameDelay) {
+      it->ticks = 0;
+      if (++it->frame >= it->frameCount) {
+        it = explosions_.erase(it);
+        continue;
+      }
+    }
+    ++it;
+  }
+}
+
+void Board::UpdateFloatingTexts() {
+  for (auto it = texts_.begin(); it != texts_.end();) {
+    it->y -= 1;
+    it->alpha = std::max(0, it->alpha - 10);
+    if (++it->age >= kFloatingTextLife) {
+      it = texts_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void Board::UpdateClock() {
+  if (++clockTicks_ < 100) return;
+  clockTicks_ = 0;
+  if (++seconds_ < 60) return;
+  seconds_ = 0;
+  ++minutes_;
+}
+
+void Board::UpdateLifeBlink() {
+  if (!lifeBlink_ || ++lifeBlinkTicks_ < 30) return;
+  lifeBlinkTicks_ = 0;
+  lifeBlinkPhase_ = !lifeBlinkPhase_;
+  if (++lifeBlinkFlips_ >= 10) {
+    lifeBlink_ = false;
+    lifeBlinkPhase_ = true;
+  }
+}
+
+// ---- The end of a stage
+
+void Board::StartSweep() {
+  sweepStarted_ = true;
+  sweepFinished_ = false;
+  sweepRow_ = sliding_ ? topRow_ + 1 : topRow_;
+  sweepColumn_ = 0;
+  sweepDirection_ = 1;
+  sweepCounter_ = 0;
+  sweepColour_ = 0;
+  if (sweepRow_ > kLastRow) sweepFinished_ = true;
+}
+
+void Board::SweepStep() {
+  if (!sweepFinished_ && ++sweepCounter_ >= kSweepDelay) {
+    sweepCounter_ = 0;
+    const Rune& cell = Cell(sweepRow_, sweepColumn_);
+    AddFloatingText("250", cell.homeX, cell.homeY, sweepColour_);
+    sweepColour_ = (sweepColour_ + 1) % 5;
+    score_.Add(250);
+    GiveExtraLifeIfEarned();
+    AddParticles(particles_.bonus, cell.homeX, cell.homeY + 15);
+    litCells_.emplace_back(sweepRow_, sweepColumn_);
+    PlaySound(EFFECT_CELL_LIGHTNING);
+    const int rowEnd = sweepDirection_ > 0 ? kColumns - 1 : 0;
+    if (sweepColumn_ == rowEnd) {
+      if (sweepRow_ == kLastRow) {
+        sweepFinished_ = true;
+      } else {
+        ++sweepRow_;
+        sweepDirection_ = -sweepDirection_;
+      }
+    } else {
+      sweepColumn_ += sweepDirection_;
+    }
+  }
+  if (sweepFinished_ && texts_.empty()) StageWon();
+}
+
+void Board::StageWon() {
+  if (ended_) return;
+  ended_ = true;
+  PlaySound(EFFECT_LEVEL_UP);
+  active_ = false;
+  if (host_) host_->StageEnded(this, END_WON, 140, 480, 243, 300);
+}
+
+void Board::StageLost() {
+  if (ended_) return;
+  ended_ = true;
+  PlaySound(EFFECT_LOOSE);
+  if (lifeCount_ > 0) --lifeCount_;
+  if (mode == MODE_STORY && host_) host_->SetLives(host_->GetLives() - 1);
+  active_ = false;
+  if (host_) {
+    if (mode == MODE_ENDLESS) {
+      host_->StageEnded(this, -1, 140, 480, 243, 300);
+    } else {
+      host_->StageEnded(this, END_LOST, 140, 480, 243, 200);
+    }
+  }
+}
+
+// ---- Drawing
+
+void Board::Draw(Graphics* g) {
+  if (background_) g->DrawImage(background_.get(), 0, 0);
+  if (IMAGE_BOARD) g->DrawImage(IMAGE_BOARD, 85, 0);
+  // The area's plaque behind the score, lives and stage texts.
+  if (leaf_) g->DrawImage(leaf_.get(), 432, 2);
+  if (boss_) g->DrawImage(boss_.get(), 530 - boss_->GetWidth() / 2, 175);
+
+  const bool carriageAtRest = !filling_ && !raising_ && !changing_ && carriageRune_.kind != -1;
+  if (carriageAtRest && IMAGE_KARETKASL) g->DrawImage(IMAGE_KARETKASL, kGridLeft + kCell * carriageColumn_, 21);
+
+  bool colourLeft = false;
+  for (const Rune& rune : grid_) {
+    if (rune.kind == -1) continue;
+    colourLeft = colourLeft || rune.kind < kColours;
+    const int rx = int(rune.x);
+    const int ry = int(rune.y);
+    const BonusToken* token = rune.bonus;
+    const Rect runeCell(kRuneSize * rune.kind, 0, kRuneSize, kRuneSize);
+    if (token && token->phase != BonusToken::kStable && token->phase > 0) {
+      if (IMAGE_RUNES) g->DrawImage(IMAGE_RUNES, rx, ry, runeCell);
+    } else if (token && rune.kind < kColours) {
+      if (IMAGE_BONUSES)
+        g->DrawImage(IMAGE_BONUSES, rx, ry, Rect(kRuneSize * token->kind, kRuneSize * rune.kind, kRuneSize, kRuneSize));
+    } else if (IMAGE_RUNES) {
+      g->DrawImage(IMAGE_RUNES, rx, ry, runeCell);
+    }
+    if (token && IMAGE_BONUSES && (token->blinkOn || (token->phase != BonusToken::kStable && rune.kind >= kColours))) {
+      g->SetTintImages(true);
+      g->SetColor(Color(255, 255, 255, 155));
+      g->DrawImage(IMAGE_BONUSES, rx, ry,
+                   Rect(kRuneSize * token->kind, kRuneSize * ColourRow(rune.kind), kRuneSize, kRuneSize));
+      g->SetTintImages(false);
+    }
+  }
+  coloursOnField_ = colourLeft;
+  if (IMAGE_TOPBRICK) g->DrawImage(IMAGE_TOPBRICK, 85, 0);
+
+  if (IMAGE_LIGHTEDCELL && !litCells_.empty()) {
+    g->SetTintImages(true);
+    g->SetColor(Color(255, 255, 255, 55));
+    for (const auto& [row, column] : litCells_) {
+      const Rune& cell = Cell(row, column);
+      g->DrawImage(IMAGE_LIGHTEDCELL, int(cell.homeX), int(cell.homeY));
+    }
+    g->SetTintImages(false);
+  }
+
+  for (const auto& system : particleSystems_) system->Draw(g);
+
+  for (const ExplosionSprite& sprite : explosions_) {
+    if (sprite.type == ExplosionSprite::kBonus) {
+      if (IMAGE_BEXP) g->DrawImage(IMAGE_BEXP, sprite.x, sprite.y, Rect(198 * sprite.frame, 0, 198, 198));
+    } else if (IMAGE_REXP) {
+      g->DrawImage(IMAGE_REXP, sprite.x, sprite.y, Rect(78 * sprite.frame, 78 * sprite.colour, 78, 78));
+    }
+  }
+
+  if (IMAGE_RUNES) {
+    for (const auto& column : inFlight_) {
+      for (const Rune* rune : column)
+        g->DrawImageSubpixel(IMAGE_RUNES, rune->x, rune->y, Rect(kRuneSize * rune->kind, 0, kRuneSize, kRuneSize));
+    }
+  }
+
+  if (FONT_MAIN_MENU) {
+    g->SetFont(FONT_MAIN_MENU);
+    for (const FloatingText& text : texts_) {
+      const int* rgb = kTextColours[text.colour];
+      g->SetColor(Color(rgb[0], rgb[1], rgb[2], text.alpha));
+      g->DrawString(text.text, int(text.x), int(text.y));
+    }
+  }
+
+  if (flashLightning_ >= 0 && IMAGE_LIGHTNING) {
+    // The bolt reaches from the carriage up to the last rune the strike visited.
+    const int reach = std::max(0, 437 - int(flashTargetY_));
+    const int length = std::min({flashLightning_, IMAGE_LIGHTNING->GetHeight(), reach});
+    const int lx = kGridLeft + kCell * carriageColumn_ - 9;
+    if (length > 0)
+      g->DrawImage(IMAGE_LIGHTNING, lx, 437 - length,
+                   Rect(0, IMAGE_LIGHTNING->GetHeight() - length, IMAGE_LIGHTNING->GetWidth(), length));
+  }
+
+  if (carriageRune_.kind != -1) {
+    if (flashActive_ && carriageRune_.kind < kColours) {
+      if (IMAGE_BONUSES)
+        g->DrawImage(IMAGE_BONUSES, int(carriageRune_.x), int(carriageRune_.y),
+                     Rect(kRuneSize * BONUS_FLASH, kRuneSize * carriageRune_.kind, kRuneSize, kRuneSize));
+    } else if (IMAGE_RUNES) {
+      g->DrawImage(IMAGE_RUNES, int(carriageRune_.x), int(carriageRune_.y),
+                   Rect(kRuneSize * carriageRune_.kind, 0, kRuneSize, kRuneSize));
+    }
+  }
+  if (IMAGE_KARETKA) g->DrawImage(IMAGE_KARETKA, carriageX_, carriageY_);
+
+  DrawHud(g);
+}
+
+void Board::DrawHud(Graphics* g) {
+  for (int i = 0; i < 5; ++i) {
+    const bool activeIcon = lifeCount_ > i;
+    if (activeIcon && lifeBlink_ && !lifeBlinkPhase_ && i == lifeCount_ - 1) continue;
+    Image* icon = activeIcon ? IMAGE_LIVEACTIVE : IMAGE_LIVEINACTIVE;
+    if (icon) g->DrawImage(icon, 440 + 28 * i, 125);
+  }
+  if (IMAGE_INDIC) g->DrawImage(IMAGE_INDIC, 8, 47);
+  timerBar_.Draw(g, IMAGE_INDIC_RED, IMAGE_SMALL_BONUS);
+  rowsIndicator_.Draw(g, IMAGE_INDIC_BLUE);
+  score_.Draw(g, IMAGE_DIGITS);
+
+  if (!FONT_MAIN_MENU || !host_) return;
+  g->SetFont(FONT_MAIN_MENU);
+  g->SetColor(Color::White);
+  std::string heading;
+  if (mode == MODE_ENDLESS) {
+    heading = SafeFormat(host_->GetGameString(TEXT_SPEED), {host_->GetGameString(TEXT_FIRST_SPEED_NAME + speedLevel_)});
+  } else {
+    heading = SafeFormat(host_->GetGameString(TEXT_LEVEL_STAGE), {level, stage});
+  }
+  g->DrawString(heading, 440, 25);
+  g->DrawString(host_->GetGameString(TEXT_SCORE), 440, 58);
+  g->DrawString(host_->GetGameString(TEXT_LIVES), 440, 116);
+}
+
+// ---- Clean-up
+
+void Board::ClearDynamicState() {
+  for (auto& column : inFlight_) {
+    for (Rune* rune : column) delete rune;
+    column.clear();
+  }
+  for (BonusToken* token : tokens_) {
+    if (token->rune && token->rune->bonus == token) token->rune->bonus = nullptr;
+    delete token;
+  }
+  tokens_.clear();
+  for (Rune& rune : grid_) rune.bonus = nullptr;
+  stageWonFirst_ = nullptr;
+  particleSystems_.clear();
+  explosions_.clear();
+  texts_.clear();
+  recheck_.clear();
+}
+
+}  // namespace Orva
