@@ -1084,20 +1084,21 @@ void Board::Draw(Graphics* g) {
     const int rx = int(rune.x);
     const int ry = int(rune.y);
     const BonusToken* token = rune.bonus;
+    const int sheetRow = ColourRow(rune.kind);
     const Rect runeCell(kRuneSize * rune.kind, 0, kRuneSize, kRuneSize);
-    if (token && token->phase != BonusToken::kStable && token->phase > 0) {
-      if (IMAGE_RUNES) g->DrawImage(IMAGE_RUNES, rx, ry, runeCell);
-    } else if (token && rune.kind < kColours) {
-      if (IMAGE_BONUSES)
-        g->DrawImage(IMAGE_BONUSES, rx, ry, Rect(kRuneSize * token->kind, kRuneSize * rune.kind, kRuneSize, kRuneSize));
+    const Rect tokenCell(kRuneSize * (token ? token->kind : 0), kRuneSize * sheetRow, kRuneSize, kRuneSize);
+    // A token shows on its rune once it has blinked in; a dead rune has no bonus picture of its
+    // own, so its token is only ever shown over it.
+    const bool tokenShown = token && rune.kind < kColours && (token->phase == BonusToken::kStable || token->phase < 0);
+    if (tokenShown) {
+      if (IMAGE_BONUSES) g->DrawImage(IMAGE_BONUSES, rx, ry, tokenCell);
     } else if (IMAGE_RUNES) {
       g->DrawImage(IMAGE_RUNES, rx, ry, runeCell);
     }
-    if (token && IMAGE_BONUSES && (token->blinkOn || (token->phase != BonusToken::kStable && rune.kind >= kColours))) {
+    if (token && IMAGE_BONUSES && (token->blinkOn || rune.kind >= kColours)) {
       g->SetTintImages(true);
       g->SetColor(Color(255, 255, 255, 155));
-      g->DrawImage(IMAGE_BONUSES, rx, ry,
-                   Rect(kRuneSize * token->kind, kRuneSize * ColourRow(rune.kind), kRuneSize, kRuneSize));
+      g->DrawImage(IMAGE_BONUSES, rx, ry, tokenCell);
       g->SetTintImages(false);
     }
   }
