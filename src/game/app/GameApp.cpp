@@ -1,0 +1,343 @@
+#include "game/app/GameApp.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "framework/graphics/MemoryImage.h"
+#include "framework/platform/WindowSystem.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/board/Board.h"
+#include "game/core/ResourceIds.h"
+#include "game/particles/ParticleSystem.h"
+
+namespace Orva {
+
+namespace {
+
+constexpr float kParticleStepsPerSecond = 30.0f;
+constexpr int kLevelsPerArea = 5;
+constexpr int kLevelCount = 30;
+
+// A whole decimal number of at most 4 digits, nothing else.
+bool ParseNumber(const std::string& text, int& out) {
+  if (text.empty() || text.size() > 4) return false;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  out = value;
+  return true;
+}
+
+}  // namespace
+
+bool PlayRequest::Parse(const std::string& text, PlayRequest& out) {
+  PlayRequest request;
+  if (text == "endless") {
+    request.kind = ENDLESS;
+    out = request;
+    return true;
+  }
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos) return false;
+  const std::string mode = text.substr(0, colon);
+  const std::string rest = text.substr(colon + 1);
+  if (mode == "story") {
+    const size_t second = rest.find(':');
+    if (second == std::string::npos) return false;
+    if (!ParseNumber(rest.substr(0, second), request.level) || !ParseNumber(rest.substr(second + 1), request.stage))
+      return false;
+    request.kind = STORY;
+  } else if (mode == "custom") {
+    if (!ParseNumber(rest, request.level)) return false;
+    request.kind = CUSTOM;
+  } else {
+    return false;
+  }
+  if (request.level < 1 || request.level > kLevelCount || request.stage < 1) return false;
+  out = request;
+  return true;
+}
+
+GameApp::GameApp() : mPauseWidget(this) {
+  title = "Miro Vale";
+  productName = "MiroVale";
+  companyName = "Kvorn";
+  productVersion = "1.0";
+  title = title + " - " + productVersion;
+  registryKey = "Kvorn\\MiroVale";
+  width = 640;
+  height = 480;
+  // The game plays its own audio and takes fractional updates.
+  noSound = true;
+  vsyncUpdates = true;
+  autoAcceleration3D = true;
+  singleInstance = true;
+  fullScreenByModeChange = false;
+  mSlide.distance = 640;
+}
+
+GameApp::~GameApp() {
+  // The loading thread writes the effects and reads the resource manager: it ends first.
+  Shutdown();
+  if (loaderThread_.joinable()) loaderThread_.join();
+
+  if (widgetManager) {
+    if (mBoard && widgetManager->HasWidget(mBoard.get())) widgetManager->RemoveWidget(mBoard.get());
+    if (widgetManager->HasWidget(&mPauseWidget)) widgetManager->RemoveWidget(&mPauseWidget);
+  }
+  // Seam: the main menu and the level map are taken out of the tree here once they exist.
+  if (resourceManager) resourceManager->UnloadGroup("");
+  ClearResourceIds();
+  mBoard.reset();
+  flyrunsBubbles_.reset();
+  bonusParticles_.reset();
+  expParticles_.reset();
+  nextStage0_.reset();
+  nextStage1_.reset();
+  redRadial_.reset();
+  mLevelMusic.reset();
+  mThemeMusic.reset();
+  for (auto& sound : mSounds) sound.reset();
+  mSoundDevice.reset();
+}
+
+void GameApp::ApplySwitch(const std::string& name, const std::string& value) {
+  if (name == "-play") {
+    if (!PlayRequest::Parse(value, playRequest_)) {
+      ShowErrorBox(GetString("INVALID_COMMANDLINE_PARAM", "Invalid command line parameter: ") + name + "=" + value +
+                   " (use -play=story:LEVEL:STAGE, -play=custom:LEVEL or -play=endless)");
+      // A malformed request is a failure: code 2, so scripts driving the game notice.
+      FatalExit(2);
+    }
+    return;
+  }
+  // Runs without a window (tests, bots) may run side by side and beside a player's game.
+  if (name == "-headless") singleInstance = false;
+  OrvaAppBase::ApplySwitch(name, value);
+}
+
+void GameApp::Init() {
+  OrvaAppBase::Init();
+  if (shutdown || !initialized) return;
+
+  // The profile folder lives beside the settings, under the application data folder.
+  if (!appDataFolder.empty()) {
+    std::error_code error;
+    std::filesystem::create_directories(appDataFolder + "properties/users", error);
+    if (error)
+      std::fprintf(stderr, "%s: cannot create %sproperties/users: %s\n", productName.c_str(), appDataFolder.c_str(),
+                   error.message().c_str());
+  }
+
+  mStrings.Load("properties/strt.txt");
+
+  mSoundDevice = OpenAudioDevice();
+  if (!mSoundDevice) {
+    loadingFailed_ = true;
+    ReportLoadingFailure("Failed to init sound", false);
+    return;
+  }
+  mThemeMusic = OpenSound(mSoundDevice, "sound/theme0.ogg", true);
+  if (mThemeMusic) {
+    // The design's volume of 30 lies past the top of the 0..1 scale: full volume.
+    mThemeMusic->SetVolume(1.0f);
+    mThemeMusic->SetRepeat(true);
+  }
+
+  if (!resourceManager->ReadManifest("properties/resources.xml") || !resourceManager->LoadGroup("Init") ||
+      !BindInitResources(resourceManager.get())) {
+    loadingFailed_ = true;
+    ReportLoadingFailure(resourceManager->ErrorText(), true);
+    return;
+  }
+
+  UseCustomCursors(true);
+  customCursorImages[CURSOR_POINTER] = IMAGE_CUS_CURSOR;
+  customCursorImages[CURSOR_HAND] = IMAGE_CUS_CURSOR;
+  customCursorImages[CURSOR_DRAGGING] = IMAGE_CUS_CURSOR;
+  RefreshCursor();
+
+  if (!resourceManager->LoadGroup("LoadingScreen") || !BindLoadingScreenResources(resourceManager.get())) {
+    loadingFailed_ = true;
+    ReportLoadingFailure(resourceManager->ErrorText(), true);
+    return;
+  }
+
+  // Seam: the level map (StoryWidget) is created here once it exists.
+  mBoard = std::make_unique<Board>(this);
+  mBoard->SetActive(false);
+  mScreenState = STATE_LOADING;
+
+  // Seam: the loading screen is created here once it exists, sized 0, 0, 640, 480 and added to
+  // the widget tree.
+
+  loaderTaskCount = resourceManager->CountGroupEntries("Game") + kEffectCount;
+}
+
+void GameApp::LoaderThreadBody() {
+  if (loadingFailed_) return;
+  resourceManager->BeginGroupLoad("Game");
+  while (resourceManager->LoadNextEntry()) {
+    ++loaderTasksDone;
+    if (shutdown) return;
+    // Seam: the loading screen is marked for redrawing here.
+  }
+  if (resourceManager->HasError() || !BindGameResources(resourceManager.get())) {
+    FailLoading(resourceManager->ErrorText(), true);
+    return;
+  }
+  for (int i = 0; i < kEffectCount; ++i) {
+    mSounds[size_t(i)] = OpenSound(mSoundDevice, std::string("sound/") + kEffectFiles[size_t(i)], false);
+    if (!mSounds[size_t(i)]) {
+      FailLoading(std::string("Failed to load sound: ") + kEffectFiles[size_t(i)], false);
+      return;
+    }
+    ++loaderTasksDone;
+    if (shutdown) return;
+    // Seam: the loading screen is marked for redrawing here.
+  }
+}
+
+void GameApp::FailLoading(const std::string& message, bool resourceError) {
+  loaderMessage_ = message;
+  loaderResourceError_ = resourceError;
+  loadingFailed_ = true;
+}
+
+void GameApp::ReportLoadingFailure(const std::string& message, bool resourceError) {
+  if (resourceError) {
+    ShowErrorBox(message);
+  } else {
+    ShowMessageBox(message, "Message", MB_OK);
+  }
+  // In a window the message stays up with nothing behind it until the player closes it.
+  if (headless) Shutdown();
+}
+
+void GameApp::LoaderFinishedHook() {
+  if (loadingFailed_) {
+    // Shown here, on the main thread, rather than from the loading thread.
+    if (!loaderMessage_.empty()) ReportLoadingFailure(loaderMessage_, loaderResourceError_);
+    return;
+  }
+  LoadParticles();
+
+  // Seam: the loading screen's slide-out starts here (mSlide on the loading screen, distance 640).
+  mScreenState = STATE_MENU;
+  // Seam: the main menu is created here, sized to the window, put at the back with the loading
+  // screen in front of it; then the profile list and the last profile are loaded.
+  StartRequestedGame();
+}
+
+void GameApp::LoadParticles() {
+  auto load = [this](const char* path, Image* image, bool additive, bool smooth) {
+    auto system = std::make_unique<ParticleSystem>();
+    if (!system->Load(path, image, kParticleStepsPerSecond))
+      std::fprintf(stderr, "%s: %s\n", productName.c_str(), system->GetError().c_str());
+    system->SetAdditive(additive);
+    system->SetSmoothSpawn(smooth);
+    return system;
+  };
+  flyrunsBubbles_ = load("particles/flyruns_bubbles.psi", IMAGE_FBUBBLES, true, true);
+  bonusParticles_ = load("particles/bonus.psi", IMAGE_BONUSPART, true, true);
+  expParticles_ = load("particles/exp.psi", IMAGE_EXPPART, true, true);
+  nextStage0_ = load("particles/next_stage_0.psi", IMAGE_NEXTSTAGE, false, false);
+  nextStage1_ = load("particles/next_stage_1.psi", IMAGE_NEXTSTAGE, false, true);
+  redRadial_ = load("particles/red_radial.psi", IMAGE_FBUBBLES, true, false);
+  mBoard->SetParticles(BoardParticles{flyrunsBubbles_.get(), bonusParticles_.get(), expParticles_.get(),
+                                      nextStage0_.get(), nextStage1_.get()});
+  // Seam: red_radial goes to the level map once it exists.
+}
+
+void GameApp::StartRequestedGame() {
+  PlayRequest request = playRequest_;
+  // Seam: until the main menu exists, a run without -play starts story level 1, stage 1.
+  if (request.kind == PlayRequest::NONE) request.kind = PlayRequest::STORY;
+
+  const int area = (request.level - 1) / kLevelsPerArea;  // 0..5
+  const int stage = request.kind == PlayRequest::STORY ? request.stage : 1;
+  if (request.kind != PlayRequest::ENDLESS && !mBoard->LoadStage(request.level, stage)) {
+    ShowErrorBox("There is no stage " + std::to_string(stage) + " in level " + std::to_string(request.level));
+    loadingFailed_ = true;
+    Shutdown();
+    return;
+  }
+  switch (request.kind) {
+    case PlayRequest::CUSTOM: mBoard->StartCustomStage(request.level - 1, area); break;
+    case PlayRequest::ENDLESS: mBoard->StartEndless(); break;
+    default:
+      mMapLevel = request.level;
+      mMapStage = request.stage;
+      mBoard->StartStoryStage(area + 1);
+      break;
+  }
+  ShowBoard();
+}
+
+void GameApp::ShowBoard() {
+  // No level map slides away in front of it: the board is shown and running at once.
+  if (!widgetManager->HasWidget(mBoard.get())) widgetManager->AddWidget(mBoard.get());
+  mBoard->Resize(0, 0, 640, 480);
+  widgetManager->BringToBack(mBoard.get());
+  widgetManager->SetFocus(mBoard.get());
+  mBoard->SetActive(true);
+}
+
+void GameApp::LostFocusHook() {
+  if (mScreenState == STATE_STAGE && mBoard) mBoard->SetPaused(true);
+  if (mScreenState == STATE_LOADING) return;
+  if (widgetManager->HasWidget(&mPauseWidget)) return;
+  ShowPauseOverlay();
+  StopThemeMusic();
+  StopLevelMusic();
+}
+
+void GameApp::GotFocusHook() {
+  // In a game the overlay stays until the player closes it.
+  if (mScreenState == STATE_STAGE) return;
+  if (widgetManager->HasWidget(&mPauseWidget)) {
+    HidePauseOverlay();
+    PlayThemeMusic();
+  }
+}
+
+void GameApp::ShowPauseOverlay() {
+  if (!widgetManager->HasWidget(&mPauseWidget)) widgetManager->AddWidget(&mPauseWidget);
+  mPauseWidget.Resize(0, 0, 640, 480);
+  widgetManager->BringToFront(&mPauseWidget);
+}
+
+void GameApp::HidePauseOverlay() {
+  if (widgetManager->HasWidget(&mPauseWidget)) widgetManager->RemoveWidget(&mPauseWidget);
+}
+
+bool GameApp::OpenGameMenu(Board*) {
+  // Seam: the game menu opens here once it exists.
+  return false;
+}
+
+std::string GameApp::DescribeResult(const Board& board, int result) {
+  const char* outcome = result == Board::END_WON ? "won" : result == Board::END_LOST ? "lost" : "ended";
+  char line[256];
+  std::snprintf(line, sizeof line, "stage result: %s level=%d stage=%d score=%d shots=%d largest=%d time=%d:%02d.%02d",
+                outcome, board.level, board.stage, board.GetScore(), board.GetShots(), board.GetLargestGroup(),
+                board.GetMinutes(), board.GetSeconds(), board.GetTicks());
+  return line;
+}
+
+void GameApp::StageEnded(Board* board, int result, int, int, int, int) {
+  // Seam: the end-of-stage dialog opens here at (x, y, w, h) once it exists; until then the
+  // result is printed and the program ends.
+  std::printf("%s\n", DescribeResult(*board, result).c_str());
+  std::fflush(stdout);
+  Shutdown();
+}
+
+std::unique_ptr<MemoryImage> GameApp::LoadPicture(const std::string& path) { return CreateImageFromFile(path, true); }
+
+const std::string& GameApp::GetGameString(int index) { return mStrings.Get(index); }
+
+}  // namespace Orva
