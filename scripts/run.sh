@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs the program's main job: the drawing test card in a window.
-# Extra arguments go to the program (for example --headless --out card.png).
+# Sets up, builds and runs the program's main job: the game, Miro Vale, in a window.
+# Extra arguments go to the game, for example -play=story:3:2, or -headless -play=endless -seed=7
+# to play a stage without a display and print its result (see the README).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
 cd build/game
-exec ./testcard "$@"
+exec ./mirovale "$@"
