@@ -284,6 +284,8 @@ void GameApp::ShowBoard() {
   widgetManager->BringToBack(mBoard.get());
   widgetManager->SetFocus(mBoard.get());
   mBoard->SetActive(true);
+  // A stage that starts while the window is in the background waits under the pause overlay.
+  if (!hasFocus) LostFocusHook();
 }
 
 void GameApp::LostFocusHook() {
