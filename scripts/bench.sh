@@ -4,6 +4,7 @@
 #   scripts/bench.sh drawing|archive|image|font|resource [GOOGLE BENCHMARK ARGS]
 #   scripts/bench.sh loop             the application loop: 10 s idle in real time, then redraws
 #   scripts/bench.sh audio [SECONDS]  mixing 18 effects and a streamed track offline
+#   scripts/bench.sh board [--seconds N]  the playing field at its busiest, updated and drawn
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -18,3 +19,4 @@ if [ "$which" = all ] || [ "$which" = loop ]; then
   build/bench/loop_bench redraw 500
 fi
 if [ "$which" = all ] || [ "$which" = audio ]; then build/bench/audio_bench "$@"; fi
+if [ "$which" = all ] || [ "$which" = board ]; then build/bench/board_bench "$@"; fi

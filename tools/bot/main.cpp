@@ -197,10 +197,14 @@ int TakeShots(const Options& options, const fs::path& folder) {
       if (!StartStage(board, host, level, stage, true)) continue;
       StageBot bot(board, {options.pace, 10, options.seed});
       const std::string name = "level" + std::to_string(level) + "_stage" + std::to_string(stage);
-      int sweepTicks = 0;
+      int sweepTicks = 0, filledTicks = 0;
       PlayLoadedStage(board, host, bot, options.limit, [&](int) {
-        if (!start && !board.IsFilling()) start = WriteShot(board, folder / (name + "_start.png"));
-        if (!busy && !board.Tokens().empty() && !board.FloatingTexts().empty() && !board.Explosions().empty() &&
+        // Once the carriage's first rune has risen into place.
+        if (!start && !board.IsFilling() && ++filledTicks == 10)
+          start = WriteShot(board, folder / (name + "_start.png"));
+        bool stableToken = false;
+        for (const BonusToken* token : board.Tokens()) stableToken = stableToken || token->phase == BonusToken::kStable;
+        if (!busy && stableToken && !board.FloatingTexts().empty() && !board.Explosions().empty() &&
             board.CountParticleSystems() >= 3 && board.CountRunesInFlight() > 0)
           busy = WriteShot(board, folder / (name + "_play.png"));
         // Some rows into the sweep, with cells lit, texts rising and sparks about.
