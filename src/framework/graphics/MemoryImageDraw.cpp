@@ -461,8 +461,8 @@ struct AxisFilter {
   std::vector<uint16_t> weight;  // taps weights per pixel
 };
 
-AxisFilter MakeAxisFilter(int destFrom, int destTo, int srcSize, int dstSize, bool mirror) {
-  AxisFilter f;
+// Fills f (its vectors keep their capacity from one call to the next).
+void MakeAxisFilter(int destFrom, int destTo, int srcSize, int dstSize, bool mirror, AxisFilter& f) {
   const int count = destTo - destFrom;
   const bool enlarge = dstSize > srcSize;
   const double scale = double(srcSize) / double(dstSize);
@@ -497,8 +497,17 @@ AxisFilter MakeAxisFilter(int destFrom, int destTo, int srcSize, int dstSize, bo
     // Rounding is settled on the biggest weight, so every pixel's weights sum to exactly 256.
     w[largest] = uint16_t(w[largest] + 256 - total);
   }
-  return f;
 }
+
+// The smooth stretch's working rows. Drawing happens every frame: they are kept per thread and only
+// grow, so a stretch allocates nothing once one as large has been drawn.
+struct StretchScratch {
+  AxisFilter cols, rows;
+  std::vector<uint32_t> premul;
+  std::vector<uint16_t> mid;
+  std::vector<uint32_t> sums;
+  std::vector<uint32_t> line;
+};
 
 inline uint32_t Premultiply(uint32_t p) {
   const uint32_t a = p >> 24;
@@ -568,10 +577,13 @@ void MemoryImage::BlitStretchedSoftware(MemoryImage* src, const Rect& destRect, 
   // Separable resampling of premultiplied pixels: a horizontal pass over the source rows that the
   // visible destination rows need, into 16-bit channels (value * 256), then a vertical pass per
   // destination row.
-  const AxisFilter cols = MakeAxisFilter(int(x0 - int64_t(destRect.x)), int(x1 - int64_t(destRect.x)), srcRect.width,
-                                         destRect.width, mirror);
-  const AxisFilter rows = MakeAxisFilter(int(y0 - int64_t(destRect.y)), int(y1 - int64_t(destRect.y)), srcRect.height,
-                                         destRect.height, false);
+  thread_local StretchScratch scratch;
+  MakeAxisFilter(int(x0 - int64_t(destRect.x)), int(x1 - int64_t(destRect.x)), srcRect.width, destRect.width, mirror,
+                 scratch.cols);
+  MakeAxisFilter(int(y0 - int64_t(destRect.y)), int(y1 - int64_t(destRect.y)), srcRect.height, destRect.height, false,
+                 scratch.rows);
+  const AxisFilter& cols = scratch.cols;
+  const AxisFilter& rows = scratch.rows;
   const int outW = x1 - x0;
   const int needTop = rows.first.front();
   const int needBottom = std::min(srcRect.height, rows.first.back() + rows.taps);
@@ -579,8 +591,10 @@ void MemoryImage::BlitStretchedSoftware(MemoryImage* src, const Rect& destRect, 
   const int colFrom = *std::min_element(cols.first.begin(), cols.first.end());
   const int colTo = std::min(srcRect.width, *std::max_element(cols.first.begin(), cols.first.end()) + cols.taps);
   const int srcSpan = colTo - colFrom;
-  std::vector<uint32_t> premul(size_t(srcSpan) + size_t(cols.taps));  // padded: trailing weights are 0
-  std::vector<uint16_t> mid(size_t(needRows) * size_t(outW) * 4);
+  std::vector<uint32_t>& premul = scratch.premul;
+  premul.assign(size_t(srcSpan) + size_t(cols.taps), 0);  // padded: trailing weights are 0
+  std::vector<uint16_t>& mid = scratch.mid;
+  mid.resize(size_t(needRows) * size_t(outW) * 4);
   for (int r = 0; r < needRows; ++r) {
     const uint32_t* line = spx + size_t(srcRect.y + needTop + r) * sw + srcRect.x + colFrom;
     for (int k = 0; k < srcSpan; ++k) premul[size_t(k)] = Premultiply(line[k]);
@@ -604,8 +618,10 @@ void MemoryImage::BlitStretchedSoftware(MemoryImage* src, const Rect& destRect, 
   // Vertical pass: each destination row is summed channel by channel (a loop the compiler
   // vectorises), turned back into straight pixels, and composed by the row kernels.
   const size_t rowStride = size_t(outW) * 4;
-  std::vector<uint32_t> sums(rowStride);
-  std::vector<uint32_t> line(static_cast<size_t>(outW));
+  std::vector<uint32_t>& sums = scratch.sums;
+  sums.resize(rowStride);
+  std::vector<uint32_t>& line = scratch.line;
+  line.resize(static_cast<size_t>(outW));
   const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
   for (int Y = y0; Y < y1; ++Y) {
     const int n = Y - y0;
