@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/resources/ImageBridge.h"
 #include "game/particles/ParticleSystem.h"
+#include "support/AllocationCounter.h"
 #include "support/ImageTestSupport.h"
 #include "support/TempFolder.h"
 
@@ -573,6 +575,51 @@ TEST(ParticleEffectsTest, EachEffectDrawsAroundItsOrigin) {
         if (PixelAt(*screen, px, py) != 0xFF000000u && std::hypot(px - 320, py - 200) > 200) ++far;
     EXPECT_EQ(far, 0);
     if (renderDir) WriteImagePNG(screen.get(), std::string(renderDir) + "/" + e.name + ".png");
+  }
+}
+
+// --- Allocations --------------------------------------------------------------------------------
+
+// Effects run every frame for the whole game: updating and drawing them must not allocate. Each
+// effect is fired and run over its life twice from the same seed, drawn after every board tick; the
+// first run may make the scaled sprites the software renderer draws additive particles from (one
+// per pixel size, kept), the second must allocate nothing at all, and updating never does.
+TEST(ParticleAllocationTest, UpdatingAndDrawingAllocateNothingOnceTheSpritesAreMade) {
+  auto screen = MakeScreen(640, 480);
+  Graphics g(screen.get());
+  for (const Effect& e : kEffects) {
+    SCOPED_TRACE(e.name);
+    auto image = LoadMemoryImage(std::string(ORVA_GAME_DIR) + "/images/" + e.image, nullptr);
+    ASSERT_TRUE(image);
+    ParticleSystem tmpl;
+    ASSERT_TRUE(tmpl.Load(std::string(ORVA_GAME_DIR) + "/particles/" + e.name + ".psi", image.get(), 30));
+    tmpl.SetAdditive(e.additive);
+    tmpl.SetSmoothSpawn(e.smooth);
+    tmpl.SetEmissionMode(e.mode);
+    auto s = tmpl.Copy();
+    uint64_t updateAllocations = 0, drawAllocations = 0;
+    int mostAlive = 0;
+    for (int run = 0; run < 2; ++run) {
+      ParticleSystem::SeedRandom(99);
+      s->Fire(320, 400);
+      drawAllocations = 0;
+      // Three seconds of board ticks, moving like a rune in flight; an endless effect is stopped
+      // after two.
+      for (int tick = 0; tick < 300; ++tick) {
+        if (tick == 200) s->Stop();
+        s->MoveTo(320, 400.0f - float(tick));
+        const uint64_t before = ::Testing::CountedAllocations();
+        s->Update(0.01f);
+        const uint64_t updated = ::Testing::CountedAllocations();
+        s->Draw(&g);
+        updateAllocations += updated - before;
+        drawAllocations += ::Testing::CountedAllocations() - updated;
+        mostAlive = std::max(mostAlive, s->LiveCount());
+      }
+    }
+    EXPECT_GT(mostAlive, 0);
+    EXPECT_EQ(updateAllocations, 0u);
+    EXPECT_EQ(drawAllocations, 0u) << "in the second run";
   }
 }
 
