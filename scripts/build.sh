@@ -18,8 +18,9 @@ if [ "${1:-}" = "--tsan" ]; then
   flags=(-DCMAKE_BUILD_TYPE=Debug -DORVA_TSAN=ON -DORVA_BUILD_BENCH=OFF)
   # The application (loading thread, shutdown from another thread) and the resource manager
   # (loading on a second thread while the first draws) and the audio mixer (decoder thread and
-  # device callback) are where threads meet.
-  targets=(--target orva_app_tests orva_resource_manager_tests orva_audio_tests)
+  # device callback) and the game's start-up (loading thread beside the main loop) are where
+  # threads meet.
+  targets=(--target orva_app_tests orva_resource_manager_tests orva_audio_tests orva_game_tests)
 fi
 if [ -n "${CI:-}" ]; then flags+=(-DORVA_WERROR=ON); fi
 

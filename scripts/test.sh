@@ -13,8 +13,9 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 if [ "${1:-}" = "--tsan" ]; then
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
   export ORVA_TEST_DATA="$PWD/tests/data"
-  for suite in app/orva_app_tests resourcemanager/orva_resource_manager_tests audio/orva_audio_tests; do
-    build-tsan/src/framework/$suite
+  for suite in framework/app/orva_app_tests framework/resourcemanager/orva_resource_manager_tests \
+    framework/audio/orva_audio_tests game/app/orva_game_tests; do
+    build-tsan/src/$suite
   done
   exit 0
 fi

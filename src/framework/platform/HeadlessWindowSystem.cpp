@@ -17,7 +17,7 @@ int64_t SteadyMilliseconds() {
 HeadlessWindowSystem::HeadlessWindowSystem(bool realClock) : realClock_(realClock), realStart_(SteadyMilliseconds()) {}
 
 uint32_t HeadlessWindowSystem::GetTickCount() {
-  return realClock_ ? uint32_t(SteadyMilliseconds() - realStart_) : now_;
+  return realClock_ ? uint32_t(SteadyMilliseconds() - realStart_) : now_.load();
 }
 
 void HeadlessWindowSystem::Sleep(uint32_t milliseconds) {

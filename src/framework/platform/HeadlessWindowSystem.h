@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <map>
 #include <string>
@@ -92,7 +93,8 @@ class HeadlessWindowSystem : public WindowSystem {
     uint32_t due;
   };
 
-  uint32_t now_ = 0;
+  // Read by the loading thread (the application's clock) while the main thread sleeps it forward.
+  std::atomic<uint32_t> now_{0};
   bool realClock_ = false;
   int64_t realStart_ = 0;  // steady-clock milliseconds at construction (realClock)
   WindowHandle window_ = 0;
