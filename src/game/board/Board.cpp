@@ -370,6 +370,7 @@ void Board::Update() {
         if (liveRunes_ <= 0 || (mRowsLeft <= 0 && !coloursOnField_)) {
           inputLock_ = true;
           endState_ = END_WON;
+          BurstRunesInFlight();
         }
       }
       if (endState_ == END_WON) {
@@ -608,6 +609,19 @@ void Board::LandRunes() {
     if (target->kind != -1) target = nullptr;
     flying.pop_front();
     Land(rune, target);
+  }
+}
+
+// Shots still flying when the field is cleared burst where they are, scoring nothing: landed,
+// they would stand alone on the won field through the sweep.
+void Board::BurstRunesInFlight() {
+  for (auto& column : inFlight_) {
+    for (Rune* rune : column) {
+      if (rune->trail) rune->trail->Stop();
+      AddExplosion(ExplosionSprite::kRune, *rune, ColourRow(rune->kind));
+      delete rune;
+    }
+    column.clear();
   }
 }
 

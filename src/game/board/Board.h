@@ -233,6 +233,7 @@ class Board : public Widget, public ButtonListener {
   void EndSlide();
   void LandRunes();
   void Land(Rune* flying, Rune* cell);
+  void BurstRunesInFlight();
   void CloseGaps(float fraction);
   void ExplodeGroup(std::vector<Rune*>& group, int kind, Rune* origin);
   void LowerColour(int kind, int count);

@@ -686,6 +686,25 @@ TEST_F(BoardTest, AClearedFieldIsSweptThenWon) {
   EXPECT_EQ(host.endings.size(), 1u);
 }
 
+TEST_F(BoardTest, AShotStillFlyingWhenTheFieldIsClearedBurstsInsteadOfLanding) {
+  StartStage(0, 0, 10000);
+  board.SkipInitialFill();
+  board.SetCell(1, 4, 0);
+  board.SetCell(2, 4, 0);
+  Tick(8);
+  SetCarriage(4, 0);
+  board.Shoot();  // completes the last group
+  Tick(8);
+  SetCarriage(7, 1);
+  board.Shoot();  // still on its way up the empty column when the group goes
+  ASSERT_TRUE(TickUntil([&] { return board.GetEndState() == Board::END_WON; }, 100));
+  EXPECT_EQ(board.CountRunesInFlight(), 0);
+  Tick(200);
+  for (int row = 0; row < Board::kRows; ++row)
+    for (int column = 0; column < 9; ++column) EXPECT_EQ(board.Cell(row, column).kind, -1);
+  EXPECT_EQ(board.GetShots(), 2);
+}
+
 TEST_F(BoardTest, ARuneInTheLastRowFreezesTheFieldThenLosesTheStage) {
   StartPreparedStage();
   host.lives = 2;
@@ -828,6 +847,59 @@ TEST_F(BoardTest, StagePicturesAreAskedForByNumberAndMissingOnesAreReported) {
   EXPECT_NE(errors.find("Missing stage picture: images/boss4.png"), std::string::npos);
   EXPECT_EQ(host.screenState, 3);
   EXPECT_FALSE(board.IsActive());
+}
+
+}  // namespace
+}  // namespace Orva
+
+namespace Orva {
+namespace {
+
+// The colour counters and the live count must always agree with the field: a drift either wins a
+// stage with runes left or makes it unwinnable.
+TEST_F(BoardTest, CountersFollowTheFieldThroughRandomPlayWithEveryBonus) {
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE(seed);
+    srand(seed);
+    RecordingHost playHost;
+    Board play(&playHost);
+    play.enabledColours = {0, 1, 2, 3};
+    play.enabledBonuses = {0, 1, 2, 3, 4};
+    play.mRowsLeft = 6;
+    play.mStartRunes = 30;
+    play.mBaseSpeed = 40;
+    play.bonusInterval = 60;
+    play.bonusLifetime = 400;
+    play.ResetBoard();
+    play.SetActive(true);
+    for (int tick = 0; tick < 40000 && playHost.endings.empty(); ++tick) {
+      const int action = rand() % 12;
+      if (action == 0) play.Shoot();
+      if (action == 1) play.AimAtColumn(rand() % 9);
+      if (action == 2) play.RequestRuneChange();
+      play.Update();
+      play.UpdateSmooth(1.0f);
+      if (play.IsFilling()) continue;  // the start runes still to place are counted already
+      int counted[6] = {};
+      int onField = 0;
+      for (int row = 0; row < Board::kRows; ++row)
+        for (int column = 0; column < 9; ++column) {
+          const int kind = play.Cell(row, column).kind;
+          if (kind >= 0 && kind < 6) {
+            ++counted[kind];
+            ++onField;
+          }
+        }
+      for (int column = 0; column < 9; ++column) {
+        const int kind = play.NextRow()[size_t(column)];
+        if (kind >= 0 && kind < 6) ++counted[kind];
+      }
+      const int toCome = std::max(0, play.mRowsLeft) * 9;
+      ASSERT_EQ(play.GetLiveRunes(), onField + toCome) << "tick " << tick;
+      for (int colour = 0; colour < 6; ++colour) ASSERT_EQ(play.GetColourCount(colour), counted[colour]) << tick;
+    }
+    EXPECT_EQ(playHost.endings.size(), 1u);
+  }
 }
 
 }  // namespace
