@@ -2,8 +2,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <vector>
 
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "game/core/ResourceIds.h"
 #include "game/particles/ParticleSystem.h"
 #include "support/TempFolder.h"
 #include "tools/bot/StageBot.h"
@@ -199,6 +203,47 @@ TEST_F(StageBotPlayTest, ActsAtMostEveryFifteenTicks) {
   Play(1, 1, 9, 100 * 60 * 20, &ticks);
   ASSERT_GT(ticks.size(), 10u);
   for (size_t i = 1; i < ticks.size(); ++i) EXPECT_GT(ticks[i] - ticks[i - 1], 15) << "action " << i;
+}
+
+// The art the pictures and the benchmark draw with: the game's groups and the five templates set
+// up as the game sets them up, and a board drawn with them shows its runes.
+TEST_F(StageBotPlayTest, ArtLoadsTheGroupsAndTheBoardsParticleTemplates) {
+  BoardArt art;
+  std::string error;
+  ASSERT_TRUE(art.Load(error)) << error;
+  EXPECT_TRUE(error.empty());
+  const BoardParticles particles = art.Particles();
+  ASSERT_TRUE(particles.flyrunsBubbles && particles.bonus && particles.exp && particles.nextStage0 &&
+              particles.nextStage1);
+  EXPECT_EQ(particles.flyrunsBubbles->GetImage(), IMAGE_FBUBBLES);
+  EXPECT_EQ(particles.bonus->GetImage(), IMAGE_BONUSPART);
+  EXPECT_EQ(particles.exp->GetImage(), IMAGE_EXPPART);
+  EXPECT_EQ(particles.nextStage1->GetImage(), IMAGE_NEXTSTAGE);
+  EXPECT_TRUE(particles.flyrunsBubbles->IsAdditive() && particles.bonus->IsAdditive() && particles.exp->IsAdditive());
+  EXPECT_FALSE(particles.nextStage0->IsAdditive() || particles.nextStage1->IsAdditive());
+  EXPECT_FALSE(particles.nextStage0->IsSmoothSpawn());
+  EXPECT_TRUE(particles.nextStage1->IsSmoothSpawn());
+  EXPECT_EQ(particles.exp->GetFixedStep(), 1.0f / 30.0f);
+
+  HeadlessBoardHost host;
+  Board board(&host);
+  board.SetParticles(particles);
+  ASSERT_TRUE(board.LoadStage(1, 1));
+  board.ResetBoard();
+  board.SetActive(true);
+  board.SkipInitialFill();
+  auto draw = [&] {
+    MemoryImage screen;
+    screen.Create(640, 480);
+    screen.ForceAlphaFlags(false, false);
+    Graphics g(&screen);
+    board.Draw(&g);
+    return screen
+        .GetPixels()[(5 * Board::kCell + Board::kGridTop + 15) * 640 + 4 * Board::kCell + Board::kGridLeft + 15];
+  };
+  const uint32_t emptyCell = draw();
+  board.SetCell(5, 4, 0);
+  EXPECT_NE(draw(), emptyCell) << "the rune at row 5, column 4";
 }
 
 }  // namespace
