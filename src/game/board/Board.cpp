@@ -66,6 +66,7 @@ constexpr int kLightningStep = 60;
 constexpr int kLightningLength = 300;
 constexpr int kExplosionRuneOffset = 24;
 constexpr int kExplosionBonusOffset = 84;
+constexpr int kBonusTextLine = 22;
 
 // The colour row a rune's kind uses in the colour sheets: dead runes use their colour's row.
 int ColourRow(int kind) { return kind < 0 ? 0 : kind % Board::kColours; }
@@ -161,7 +162,10 @@ void Board::AimAtColumn(int column) {
   MarkDirty();
 }
 
-void Board::RequestRuneChange() { changing_ = true; }
+void Board::RequestRuneChange() {
+  if (inputLock_ || !active_ || paused_) return;
+  changing_ = true;
+}
 
 void Board::KeyDown(int key) {
   if (inputLock_ || !active_) return;
@@ -484,6 +488,7 @@ void Board::PrepareNextRowColumn() {
   pixelsSlid_ = 0;
   nextColumnCounter_ = 0;
   const bool realRow = mRowsLeft > 0;
+  slidingDeadRow_ = !realRow;
   --mRowsLeft;
   if (mRowsLeft < 1) mRowsLeft = -1;
   if (realRow) rowsIndicator_.RowPushed(mRowsLeft == -1);
@@ -530,10 +535,12 @@ void Board::EndSlide() {
     rune.x = rune.homeX;
     rune.y = rune.homeY;
   }
-  if (mRowsLeft == -1 && topRow_ < kLastRow) ++topRow_;
+  // The top row moves down under each dead row, so that the rows of colours stay in play.
+  if (slidingDeadRow_ && topRow_ < kLastRow) ++topRow_;
 }
 
 void Board::Shoot() {
+  if (inputLock_ || !active_ || paused_) return;
   if (carriageRune_.kind == -1 || changing_ || raising_) return;
   const Rune& row12 = Cell(kLastRow - 2, carriageColumn_);
   const Rune& row13 = Cell(kLastRow - 1, carriageColumn_);
@@ -714,6 +721,7 @@ void Board::CheckMatch(Rune* rune, bool flood) {
 void Board::ExplodeGroup(std::vector<Rune*>& group, int kind, Rune* origin) {
   int multiplier = 1;
   bool bonusHit = false;
+  int bonusTexts = 0;
   for (size_t i = 0; i < group.size(); ++i) {
     Rune* rune = group[i];
     int runeKind = kind;
@@ -731,7 +739,9 @@ void Board::ExplodeGroup(std::vector<Rune*>& group, int kind, Rune* origin) {
     }
     if (token) {
       if (token->kind == BONUS_BOMB || token->kind == BONUS_WIPE) bonusHit = true;
-      ApplyToken(token, group, kind, multiplier, origin);
+      // Each bonus's text rises a line above the last, clear of the points written at the rune.
+      const std::string text = ApplyToken(token, group, kind, multiplier);
+      AddFloatingText(text, origin->x, origin->y - float(kBonusTextLine * ++bonusTexts), ColourRow(kind));
       DeleteToken(token);
     }
   }
@@ -744,7 +754,7 @@ void Board::ExplodeGroup(std::vector<Rune*>& group, int kind, Rune* origin) {
   PlaySound(bonusHit ? EFFECT_BONUS_EXPLOSION : EFFECT_EXPLODE);
 }
 
-void Board::ApplyToken(BonusToken* token, std::vector<Rune*>& group, int groupKind, int& multiplier, Rune* origin) {
+std::string Board::ApplyToken(BonusToken* token, std::vector<Rune*>& group, int groupKind, int& multiplier) {
   const Rune* at = token->rune;
   std::string text;
   switch (token->kind) {
@@ -793,8 +803,8 @@ void Board::ApplyToken(BonusToken* token, std::vector<Rune*>& group, int groupKi
       break;
     default: break;
   }
-  AddFloatingText(text, origin->x, origin->y, ColourRow(groupKind));
   if (timerBar_.Offer(token->kind, ColourRow(groupKind), slowTimer_, flashShots_)) PlaySound(EFFECT_GOT_BONUS);
+  return text;
 }
 
 void Board::CloseGaps(float fraction) {
@@ -936,7 +946,8 @@ void Board::AddExplosion(int type, const Rune& rune, int colour) {
   sprite.x = int(rune.x) - offset;
   sprite.y = int(rune.y) - offset;
   explosions_.push_back(sprite);
-  AddParticles(particles_.exp, float(sprite.x + 30), float(sprite.y + 30));
+  // The sparks fly from the rune's middle, for the small and the large blast alike.
+  AddParticles(particles_.exp, rune.x + kRuneSize / 2, rune.y + kRuneSize / 2);
 }
 
 ParticleSystem* Board::AddParticles(ParticleSystem* templ, float px, float py) {
@@ -1037,7 +1048,7 @@ void Board::SweepStep() {
     sweepColour_ = (sweepColour_ + 1) % 5;
     score_.Add(250);
     GiveExtraLifeIfEarned();
-    AddParticles(particles_.bonus, cell.homeX, cell.homeY + 15);
+    AddParticles(particles_.bonus, cell.homeX + kRuneSize / 2, cell.homeY + kRuneSize / 2);
     litCells_.emplace_back(sweepRow_, sweepColumn_);
     PlaySound(EFFECT_CELL_LIGHTNING);
     const int rowEnd = sweepDirection_ > 0 ? kColumns - 1 : 0;

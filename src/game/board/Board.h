@@ -237,7 +237,8 @@ class Board : public Widget, public ButtonListener {
   void CloseGaps(float fraction);
   void ExplodeGroup(std::vector<Rune*>& group, int kind, Rune* origin);
   void LowerColour(int kind, int count);
-  void ApplyToken(BonusToken* token, std::vector<Rune*>& group, int groupKind, int& multiplier, Rune* origin);
+  // Applies a token's effect and answers the text it shows.
+  std::string ApplyToken(BonusToken* token, std::vector<Rune*>& group, int groupKind, int& multiplier);
   void BonusAppearance();
   void UpdateTokens();
   void DeleteToken(BonusToken* token);
@@ -290,7 +291,7 @@ class Board : public Widget, public ButtonListener {
   bool slideStepToggle_ = false;
   bool slideStepRequested_ = false;
   float pixelsSlid_ = 0;
-  bool carriagePushedThisSlide_ = false;
+  bool slidingDeadRow_ = false;  // the row sliding in is a dead one
 
   // Shots and the carriage rune
   bool raising_ = false;

@@ -212,18 +212,24 @@ TEST_F(BoardTest, RowsArriveEveryNineTimesSpeedPlusOneTicksAndSlideIn) {
   EXPECT_EQ(ticks, 9 * (20 + 1));
 }
 
-TEST_F(BoardTest, DeadRowsComeOnceTheSupplyIsUsedAndTheTopRowMovesDown) {
+TEST_F(BoardTest, DeadRowsComeOnceTheSupplyIsUsedAndTheTopRowMovesDownUnderEach) {
   StartStage(1, 0, 5);
   ASSERT_TRUE(TickUntil([&] { return board.mRowsLeft == -1; }));
   ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }));
-  EXPECT_EQ(board.GetTopRow(), 2);
+  // The last row of colours is still in play.
+  EXPECT_EQ(board.GetTopRow(), 1);
+  for (int column = 0; column < 9; ++column) EXPECT_LE(board.Cell(1, column).kind, 2);
   ASSERT_TRUE(TickUntil([&] { return board.IsSliding(); }));
   ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }));
-  EXPECT_EQ(board.GetTopRow(), 3);
+  EXPECT_EQ(board.GetTopRow(), 2);
   for (int column = 0; column < 9; ++column) {
     EXPECT_GE(board.Cell(1, column).kind, 6);
     EXPECT_LE(board.Cell(1, column).kind, 11);
+    EXPECT_LE(board.Cell(2, column).kind, 2);
   }
+  ASSERT_TRUE(TickUntil([&] { return board.IsSliding(); }));
+  ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }));
+  EXPECT_EQ(board.GetTopRow(), 3);
   EXPECT_EQ(board.GetRowsPushed(), 0);  // counted only in the endless game
 }
 
@@ -297,6 +303,25 @@ TEST_F(BoardTest, EscapePausesAndResumesAndNothingElseActsWhilePaused) {
   EXPECT_FALSE(board.IsPaused());
   EXPECT_FALSE(host.overlayShown);
   EXPECT_EQ(host.music.back(), "level -1");
+}
+
+TEST_F(BoardTest, ShotsAndChangesWaitForAnActiveUnlockedBoard) {
+  StartStage(2, 9, 200);
+  board.SetActive(false);
+  board.Shoot();
+  board.RequestRuneChange();
+  board.SetActive(true);
+  board.Shoot();  // during the fill
+  EXPECT_EQ(board.GetShots(), 0);
+  EXPECT_EQ(board.CountRunesInFlight(), 0);
+  ASSERT_TRUE(TickUntil([&] { return !board.IsFilling(); }));
+  Tick(8);
+  board.SetPaused(true);
+  board.Shoot();
+  EXPECT_EQ(board.GetShots(), 0);
+  board.SetPaused(false);
+  board.Shoot();
+  EXPECT_EQ(board.GetShots(), 1);
 }
 
 TEST_F(BoardTest, RuneChangeDipsTheRuneAndBringsTheNextColourStillInPlay) {
@@ -510,6 +535,22 @@ TEST_F(BoardBonusTest, ColourWipeDestroysEveryRuneOfTheGroupsColour) {
   EXPECT_EQ(board.GetScore(), 6 * 72);
   EXPECT_EQ(host.CountSound(12), 1);
   EXPECT_EQ(host.CountSound(2), 0);
+}
+
+TEST_F(BoardBonusTest, AWipeReachesTheLastRowOfColoursOnceTheSupplyIsUsed) {
+  StartStage(1, 0, 5);
+  board.bonusInterval = 0;
+  ASSERT_TRUE(TickUntil([&] { return board.mRowsLeft == -1 && !board.IsSliding(); }));
+  Tick(8);
+  const int colour = board.Cell(1, 0).kind;
+  board.CarriageRune().kind = colour;
+  board.SetCell(2, 4, colour);
+  board.SetCell(3, 4, colour);
+  board.PlaceToken(2, 4, 2);
+  board.AimAtColumn(4);
+  board.Shoot();
+  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+  EXPECT_EQ(CountKind(colour), 0);
 }
 
 TEST_F(BoardBonusTest, BombDestroysTheEightNeighboursOfItsRune) {
