@@ -35,6 +35,7 @@ class RecordingHost : public BoardHost {
                                         {37, "Bomb!"}, {38, "Colour wipe!"},        {39, "Lightning!"},
                                         {50, "Calm"},  {69, "Speed: %s"},           {77, "Slow time!"}};
   std::vector<std::string> picturesAsked;
+  bool picturesMissing = false;
 
   void PlaySound(int effect) override { sounds.push_back(effect); }
   void PlayLevelMusic(int n) override { music.push_back("level " + std::to_string(n)); }
@@ -56,7 +57,7 @@ class RecordingHost : public BoardHost {
   void StageEnded(Board*, int result, int x, int y, int w, int h) override { endings.push_back({result, x, y, w, h}); }
   std::unique_ptr<MemoryImage> LoadPicture(const std::string& path) override {
     picturesAsked.push_back(path);
-    return nullptr;
+    return picturesMissing ? nullptr : std::make_unique<MemoryImage>();
   }
 
   int CountSound(int effect) const { return int(std::count(sounds.begin(), sounds.end(), effect)); }
@@ -832,6 +833,7 @@ TEST_F(BoardTest, StagesAreReadFromTheLevelFile) {
 
 TEST_F(BoardTest, MissingLevelsAndStagesLeaveTheBoardUnchanged) {
   board.mRowsLeft = 77;
+  testing::internal::CaptureStderr();
   const std::string xml =
       "<Levels><Level id=\"1\" stages=\"1\"><Stage id=\"1\" rows=\"4\" r=\"1\" /></Level>"
       "<Level id=\"2\" stages=\"2\"><Stage id=\"2\" rows=\"6\" r=\"1\" /></Level></Levels>";
@@ -839,7 +841,9 @@ TEST_F(BoardTest, MissingLevelsAndStagesLeaveTheBoardUnchanged) {
   EXPECT_FALSE(board.LoadStageFromText(xml, 1, 2));  // not level 2's stage 2
   EXPECT_FALSE(board.LoadStageFromText(StageXml("rows=\"4\"", "01"), 1, 1));
   EXPECT_FALSE(board.LoadStageFromText("<Levels><Level id=\"1\"", 1, 1));
+  const std::string errors = testing::internal::GetCapturedStderr();
   EXPECT_EQ(board.mRowsLeft, 77);
+  EXPECT_NE(errors.find("Level 1 stage 2 is not in properties/levels.xml"), std::string::npos);
 }
 
 TEST_F(BoardTest, DamagedStagesStayPlayable) {
@@ -881,6 +885,7 @@ TEST_F(BoardTest, DamagedStagesStayPlayable) {
 TEST_F(BoardTest, StagePicturesAreAskedForByNumberAndMissingOnesAreReported) {
   host.mapLevel = 1;
   host.mapStage = 1;
+  host.picturesMissing = true;
   testing::internal::CaptureStderr();
   board.StartStoryStage(4);
   const std::string errors = testing::internal::GetCapturedStderr();
