@@ -118,6 +118,13 @@ class BoardTest : public ::testing::Test {
     board.CarriageRune().kind = kind;
   }
 
+  // Fires a rune of this colour up the column and waits until it has landed.
+  void ShootAndLand(int column, int kind) {
+    SetCarriage(column, kind);
+    board.Shoot();
+    ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+  }
+
   int CountKind(int kind) const {
     int count = 0;
     for (int row = 0; row < Board::kRows; ++row)
@@ -423,9 +430,7 @@ TEST_F(BoardTest, AGroupOfThreeExplodesScoresAndTheGapCloses) {
 TEST_F(BoardTest, AGroupOfTwoStaysWithItsColours) {
   StartPreparedStage();
   board.SetCell(1, 4, 0);
-  SetCarriage(4, 0);
-  board.Shoot();
-  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+  ShootAndLand(4, 0);
   EXPECT_EQ(board.Cell(1, 4).kind, 0);
   EXPECT_EQ(board.Cell(2, 4).kind, 0);
   EXPECT_EQ(board.GetScore(), 0);
@@ -442,9 +447,7 @@ TEST_F(BoardTest, GroupsFormedByAClosingGapExplodeOnTheRecheck) {
   board.SetCell(2, 1, 1);
   board.SetCell(3, 2, 0);
   board.SetCell(4, 2, 0);
-  SetCarriage(1, 1);
-  board.Shoot();
-  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+  ShootAndLand(1, 1);
   ASSERT_EQ(board.Cell(2, 2).kind, -1);
   ASSERT_TRUE(TickUntil([&] { return CountKind(0) == 0; }, 400));
   EXPECT_EQ(board.GetScore(), 3 * 51 + 3 * 51);
@@ -465,9 +468,7 @@ TEST_F(BoardTest, PointsPerRuneGrowWithTheGroup) {
     }
     board.SetCell(1, 2, 2);
     board.SetCell(1, 2, -1);
-    SetCarriage(2, 2);
-    board.Shoot();
-    ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+    ShootAndLand(2, 2);
     EXPECT_EQ(board.GetScore(), c.points) << c.size;
   }
 }
@@ -481,9 +482,7 @@ class BoardBonusTest : public BoardTest {
     board.SetCell(1, 4, 0);
     board.SetCell(2, 4, 0);
     board.PlaceToken(1, 4, kind);
-    SetCarriage(4, 0);
-    board.Shoot();
-    ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+    ShootAndLand(4, 0);
   }
 };
 
@@ -503,9 +502,7 @@ TEST_F(BoardBonusTest, TrippleMultipliesByThreeAndTwoMultiplyByNine) {
   board.SetCell(2, 4, 0);
   board.PlaceToken(1, 4, 0);
   board.PlaceToken(2, 4, 0);
-  SetCarriage(4, 0);
-  board.Shoot();
-  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+  ShootAndLand(4, 0);
   EXPECT_EQ(board.GetScore(), 3 * 51 * 9);
 }
 
@@ -567,9 +564,7 @@ TEST_F(BoardBonusTest, BombDestroysTheEightNeighboursOfItsRune) {
   board.SetCell(1, 4, 0);
   board.SetCell(2, 4, 0);
   board.PlaceToken(2, 4, 3);  // the bomb in row 2: rows 1 to 3 around it go
-  SetCarriage(4, 0);
-  board.Shoot();
-  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+  ShootAndLand(4, 0);
   for (int row = 1; row <= 3; ++row)
     for (int column = 3; column <= 5; ++column) EXPECT_EQ(board.Cell(row, column).kind, -1) << row << column;
   EXPECT_EQ(board.Cell(4, 3).kind, 2);
@@ -662,9 +657,7 @@ TEST_F(BoardTest, AnExtraLifeComesEveryQuarterMillionInTheStoryOnly) {
   host.lives = 3;
   board.SetCell(1, 4, 0);
   board.SetCell(2, 4, 0);
-  SetCarriage(4, 0);
-  board.Shoot();
-  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+  ShootAndLand(4, 0);
   EXPECT_EQ(host.lives, 4);
   EXPECT_EQ(host.lastLifeTotal, 249900 + 153);
   EXPECT_EQ(board.GetLifeCount(), 4);
@@ -676,9 +669,7 @@ TEST_F(BoardTest, AnExtraLifeComesEveryQuarterMillionInTheStoryOnly) {
     host.lastLifeTotal = 0;
     board.SetCell(1, 4, 0);
     board.SetCell(2, 4, 0);
-    SetCarriage(4, 0);
-    board.Shoot();
-    ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+    ShootAndLand(4, 0);
     EXPECT_EQ(host.lives, 4) << mode;
   }
 
@@ -688,9 +679,7 @@ TEST_F(BoardTest, AnExtraLifeComesEveryQuarterMillionInTheStoryOnly) {
   host.lastLifeTotal = 0;
   board.SetCell(1, 4, 0);
   board.SetCell(2, 4, 0);
-  SetCarriage(4, 0);
-  board.Shoot();
-  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+  ShootAndLand(4, 0);
   EXPECT_EQ(host.lives, 5);
 }
 
@@ -702,9 +691,7 @@ TEST_F(BoardTest, AClearedFieldIsSweptThenWon) {
   board.SetCell(1, 4, 0);
   board.SetCell(2, 4, 0);
   Tick(8);
-  SetCarriage(4, 0);
-  board.Shoot();
-  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
+  ShootAndLand(4, 0);
   EXPECT_EQ(board.GetLiveRunes(), 0);
   Tick();
   EXPECT_EQ(board.GetEndState(), Board::END_WON);
