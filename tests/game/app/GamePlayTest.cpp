@@ -173,9 +173,9 @@ TEST_F(GamePlayTest, TheSameSeedPlaysTheSameGame) {
   auto playBlind = [&](int seed) {
     Play("endless", seed);
     std::string trace;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 20; ++i) {
       ShootAt(i % 9);
-      Updates(60);
+      Updates(40);
     }
     for (int row = 0; row < Board::kRows; ++row)
       for (int column = 0; column < Board::kColumns; ++column) trace += char('a' + board_->Cell(row, column).kind + 1);
