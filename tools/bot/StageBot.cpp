@@ -6,14 +6,12 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/resources/ImageBridge.h"
 #include "game/core/ResourceIds.h"
-#include "game/particles/ParticleSystem.h"
 
 namespace Orva {
 
 namespace {
 
 constexpr int kEmpty = -1;
-constexpr int kFlightFrames = 30;  // particle steps per second, as the game loads them
 // A rune landing this low is one slide away from the carriage.
 constexpr int kDangerRow = Board::kLastRow - 3;
 
@@ -51,25 +49,10 @@ bool BoardArt::Load(std::string& error) {
     error = manager_->ErrorText();
     return false;
   }
-  auto load = [&](const char* path, Image* image, bool additive, bool smooth) {
-    auto system = std::make_unique<ParticleSystem>();
-    if (!system->Load(path, image, float(kFlightFrames)) && error.empty()) error = system->GetError();
-    system->SetAdditive(additive);
-    system->SetSmoothSpawn(smooth);
-    return system;
-  };
-  error.clear();
-  bubbles_ = load("particles/flyruns_bubbles.psi", IMAGE_FBUBBLES, true, true);
-  bonus_ = load("particles/bonus.psi", IMAGE_BONUSPART, true, true);
-  exp_ = load("particles/exp.psi", IMAGE_EXPPART, true, true);
-  nextStage0_ = load("particles/next_stage_0.psi", IMAGE_NEXTSTAGE, false, false);
-  nextStage1_ = load("particles/next_stage_1.psi", IMAGE_NEXTSTAGE, false, true);
-  return error.empty();
+  return particles_.Load(error);
 }
 
-BoardParticles BoardArt::Particles() const {
-  return BoardParticles{bubbles_.get(), bonus_.get(), exp_.get(), nextStage0_.get(), nextStage1_.get()};
-}
+BoardParticles BoardArt::Particles() const { return particles_.ForBoard(); }
 
 // ---- The bot
 

@@ -11,11 +11,11 @@
 #include "framework/resourcemanager/ResourceManager.h"
 #include "game/board/Board.h"
 #include "game/board/BoardHost.h"
+#include "game/board/ParticleTemplates.h"
 #include "game/core/StringTable.h"
 
 namespace Orva {
 
-class ParticleSystem;
 
 // A board host without an application: silent, three lives, no menus. It records how the stage
 // ended, and can serve the string table and the stage pictures from the working folder (the
@@ -68,7 +68,7 @@ class HeadlessBoardHost : public BoardHost {
   bool picturesEnabled_ = false;
 };
 
-// The game's pictures, fonts and the board's five particle templates, loaded from the working
+// The game's pictures, fonts and particle templates, loaded from the working
 // folder (the game folder) the way the game loads them, for drawing the board without the game.
 class BoardArt {
  public:
@@ -85,7 +85,7 @@ class BoardArt {
  private:
   StandaloneResourceHost host_;
   std::unique_ptr<ResourceManager> manager_;
-  std::unique_ptr<ParticleSystem> bubbles_, bonus_, exp_, nextStage0_, nextStage1_;
+  ParticleTemplates particles_;
 };
 
 // Plays a stage through the board's own input only: it aims, changes the carriage's rune and

@@ -9,13 +9,11 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/board/Board.h"
 #include "game/core/ResourceIds.h"
-#include "game/particles/ParticleSystem.h"
 
 namespace Orva {
 
 namespace {
 
-constexpr float kParticleStepsPerSecond = 30.0f;
 constexpr int kLevelsPerArea = 5;
 constexpr int kLevelCount = 30;
 
@@ -92,12 +90,7 @@ GameApp::~GameApp() {
   if (resourceManager) resourceManager->UnloadGroup("");
   ClearResourceIds();
   mBoard.reset();
-  flyrunsBubbles_.reset();
-  bonusParticles_.reset();
-  expParticles_.reset();
-  nextStage0_.reset();
-  nextStage1_.reset();
-  redRadial_.reset();
+  particles_.reset();
   mLevelMusic.reset();
   mThemeMusic.reset();
   for (auto& sound : mSounds) sound.reset();
@@ -233,22 +226,11 @@ void GameApp::LoaderFinishedHook() {
 }
 
 void GameApp::LoadParticles() {
-  auto load = [this](const char* path, Image* image, bool additive, bool smooth) {
-    auto system = std::make_unique<ParticleSystem>();
-    if (!system->Load(path, image, kParticleStepsPerSecond))
-      std::fprintf(stderr, "%s: %s\n", productName.c_str(), system->GetError().c_str());
-    system->SetAdditive(additive);
-    system->SetSmoothSpawn(smooth);
-    return system;
-  };
-  flyrunsBubbles_ = load("particles/flyruns_bubbles.psi", IMAGE_FBUBBLES, true, true);
-  bonusParticles_ = load("particles/bonus.psi", IMAGE_BONUSPART, true, true);
-  expParticles_ = load("particles/exp.psi", IMAGE_EXPPART, true, true);
-  nextStage0_ = load("particles/next_stage_0.psi", IMAGE_NEXTSTAGE, false, false);
-  nextStage1_ = load("particles/next_stage_1.psi", IMAGE_NEXTSTAGE, false, true);
-  redRadial_ = load("particles/red_radial.psi", IMAGE_FBUBBLES, true, false);
-  mBoard->SetParticles(BoardParticles{flyrunsBubbles_.get(), bonusParticles_.get(), expParticles_.get(),
-                                      nextStage0_.get(), nextStage1_.get()});
+  particles_ = std::make_unique<ParticleTemplates>();
+  std::string error;
+  // A missing effect is reported and stays invisible; the game plays on.
+  if (!particles_->Load(error)) std::fprintf(stderr, "%s: %s\n", productName.c_str(), error.c_str());
+  mBoard->SetParticles(particles_->ForBoard());
   // Seam: red_radial goes to the level map once it exists.
 }
 

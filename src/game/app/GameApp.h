@@ -8,13 +8,13 @@
 #include "framework/app/OrvaAppBase.h"
 #include "framework/audio/AudioDevice.h"
 #include "game/board/BoardHost.h"
+#include "game/board/ParticleTemplates.h"
 #include "game/core/StringTable.h"
 #include "game/screens/PauseWidget.h"
 
 namespace Orva {
 
 class Board;
-class ParticleSystem;
 class Widget;
 
 // The horizontal slide of a full-screen screen: the widget moves 10 pixels left per update until
@@ -108,18 +108,9 @@ class GameApp : public OrvaAppBase, public BoardHost {
   // The one line StageEnded prints, e.g. "stage result: won level=1 stage=2 score=1234 ...".
   static std::string DescribeResult(const Board& board, int result);
   // The six particle templates (the board copies five; red_radial is the level map's).
-  struct ParticleTemplates {
-    ParticleSystem* flyrunsBubbles;
-    ParticleSystem* bonus;
-    ParticleSystem* exp;
-    ParticleSystem* nextStage0;
-    ParticleSystem* nextStage1;
-    ParticleSystem* redRadial;
-  };
-  ParticleTemplates Templates() const {
-    return {flyrunsBubbles_.get(), bonusParticles_.get(), expParticles_.get(),
-            nextStage0_.get(),     nextStage1_.get(),     redRadial_.get()};
-  }
+
+  // Null until loading has finished.
+  const ParticleTemplates* Templates() const { return particles_.get(); }
 
   // ---- Members the screens share
   AudioDevicePtr mSoundDevice;
@@ -156,12 +147,7 @@ class GameApp : public OrvaAppBase, public BoardHost {
   bool loaderResourceError_ = false;
   PlayRequest playRequest_;
 
-  std::unique_ptr<ParticleSystem> flyrunsBubbles_;
-  std::unique_ptr<ParticleSystem> bonusParticles_;
-  std::unique_ptr<ParticleSystem> expParticles_;
-  std::unique_ptr<ParticleSystem> nextStage0_;
-  std::unique_ptr<ParticleSystem> nextStage1_;
-  std::unique_ptr<ParticleSystem> redRadial_;  // the level map's
+  std::unique_ptr<ParticleTemplates> particles_;
 };
 
 }  // namespace Orva

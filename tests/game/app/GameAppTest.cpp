@@ -76,12 +76,14 @@ TEST_F(GameAppTest, LoadingEndsInTheFirstStoryStageWithTheParticleTemplatesReady
   EXPECT_TRUE(TestGameApp::Playing(app->mLevelMusic));
   EXPECT_FALSE(TestGameApp::Playing(app->mThemeMusic));
 
-  const GameApp::ParticleTemplates t = app->Templates();
+  ASSERT_NE(app->Templates(), nullptr);
+  const BoardParticles t = app->Templates()->ForBoard();
+  ParticleSystem* redRadial = app->Templates()->RedRadial();
   const struct {
     ParticleSystem* system;
     bool additive, smooth;
   } expected[] = {{t.flyrunsBubbles, true, true}, {t.bonus, true, true},       {t.exp, true, true},
-                  {t.nextStage0, false, false},   {t.nextStage1, false, true}, {t.redRadial, true, false}};
+                  {t.nextStage0, false, false},   {t.nextStage1, false, true}, {redRadial, true, false}};
   for (const auto& e : expected) {
     ASSERT_NE(e.system, nullptr);
     EXPECT_EQ(e.system->IsAdditive(), e.additive);
@@ -89,7 +91,7 @@ TEST_F(GameAppTest, LoadingEndsInTheFirstStoryStageWithTheParticleTemplatesReady
     EXPECT_FLOAT_EQ(e.system->GetFixedStep(), 1.0f / 30.0f);
     EXPECT_GT(e.system->Params().lifeMax, 0.0f);  // read from its file
   }
-  EXPECT_EQ(t.redRadial->GetImage(), t.flyrunsBubbles->GetImage());
+  EXPECT_EQ(redRadial->GetImage(), t.flyrunsBubbles->GetImage());
 }
 
 TEST_F(GameAppTest, AMissingEffectStopsLoadingWithItsNameAndStartsNoStage) {
