@@ -16,7 +16,6 @@
 
 namespace Orva {
 
-
 // A board host without an application: silent, three lives, no menus. It records how the stage
 // ended, and can serve the string table and the stage pictures from the working folder (the
 // game folder) when asked to.
