@@ -540,6 +540,23 @@ const Effect kEffects[] = {
     {"red_radial", "fbubbles.png", true, false, ParticleSystem::kModeContinuous, 150},
 };
 
+// An effect's template from the built game folder, set up as the game sets it up, with the
+// picture it draws.
+struct EffectTemplate {
+  std::unique_ptr<MemoryImage> image;
+  ParticleSystem system;
+
+  bool Load(const Effect& e) {
+    image = LoadMemoryImage(std::string(ORVA_GAME_DIR) + "/images/" + e.image, nullptr);
+    if (!image || !system.Load(std::string(ORVA_GAME_DIR) + "/particles/" + e.name + ".psi", image.get(), 30))
+      return false;
+    system.SetAdditive(e.additive);
+    system.SetSmoothSpawn(e.smooth);
+    system.SetEmissionMode(e.mode);
+    return true;
+  }
+};
+
 // Each effect, fired in the middle of a 640 x 480 screen and run for some board ticks, lights
 // pixels only around where it was fired. With ORVA_PARTICLE_RENDER_DIR set, the frames are also
 // written there as PNG files to be looked at.
@@ -548,14 +565,9 @@ TEST(ParticleEffectsTest, EachEffectDrawsAroundItsOrigin) {
   const char* renderDir = std::getenv("ORVA_PARTICLE_RENDER_DIR");
   for (const Effect& e : kEffects) {
     SCOPED_TRACE(e.name);
-    auto image = LoadMemoryImage(std::string(ORVA_GAME_DIR) + "/images/" + e.image, nullptr);
-    ASSERT_TRUE(image);
-    ParticleSystem tmpl;
-    ASSERT_TRUE(tmpl.Load(std::string(ORVA_GAME_DIR) + "/particles/" + e.name + ".psi", image.get(), 30));
-    tmpl.SetAdditive(e.additive);
-    tmpl.SetSmoothSpawn(e.smooth);
-    tmpl.SetEmissionMode(e.mode);
-    auto s = tmpl.Copy();
+    EffectTemplate tmpl;
+    ASSERT_TRUE(tmpl.Load(e));
+    auto s = tmpl.system.Copy();
     float y = 240;
     s->Fire(320, y);
     for (int tick = 0; tick < e.ticks; ++tick) {
@@ -589,14 +601,9 @@ TEST(ParticleAllocationTest, UpdatingAndDrawingAllocateNothingOnceTheSpritesAreM
   Graphics g(screen.get());
   for (const Effect& e : kEffects) {
     SCOPED_TRACE(e.name);
-    auto image = LoadMemoryImage(std::string(ORVA_GAME_DIR) + "/images/" + e.image, nullptr);
-    ASSERT_TRUE(image);
-    ParticleSystem tmpl;
-    ASSERT_TRUE(tmpl.Load(std::string(ORVA_GAME_DIR) + "/particles/" + e.name + ".psi", image.get(), 30));
-    tmpl.SetAdditive(e.additive);
-    tmpl.SetSmoothSpawn(e.smooth);
-    tmpl.SetEmissionMode(e.mode);
-    auto s = tmpl.Copy();
+    EffectTemplate tmpl;
+    ASSERT_TRUE(tmpl.Load(e));
+    auto s = tmpl.system.Copy();
     uint64_t updateAllocations = 0, drawAllocations = 0;
     int mostAlive = 0;
     for (int run = 0; run < 2; ++run) {
