@@ -370,8 +370,7 @@ void Board::Update() {
         }
         bool colourLeft = false;
         for (const Rune& rune : grid_) colourLeft = colourLeft || (rune.kind >= 0 && rune.kind < kColours);
-        coloursOnField_ = colourLeft;
-        if (liveRunes_ <= 0 || (mRowsLeft <= 0 && !coloursOnField_)) {
+        if (liveRunes_ <= 0 || (mRowsLeft <= 0 && !colourLeft)) {
           inputLock_ = true;
           endState_ = END_WON;
           BurstRunesInFlight();
@@ -1102,10 +1101,8 @@ void Board::Draw(Graphics* g) {
   const bool carriageAtRest = !filling_ && !raising_ && !changing_ && carriageRune_.kind != -1;
   if (carriageAtRest && IMAGE_KARETKASL) g->DrawImage(IMAGE_KARETKASL, kGridLeft + kCell * carriageColumn_, 21);
 
-  bool colourLeft = false;
   for (const Rune& rune : grid_) {
     if (rune.kind == -1) continue;
-    colourLeft = colourLeft || rune.kind < kColours;
     const int rx = int(rune.x);
     const int ry = int(rune.y);
     const BonusToken* token = rune.bonus;
@@ -1127,7 +1124,6 @@ void Board::Draw(Graphics* g) {
       g->SetTintImages(false);
     }
   }
-  coloursOnField_ = colourLeft;
   if (IMAGE_TOPBRICK) g->DrawImage(IMAGE_TOPBRICK, 85, 0);
 
   if (IMAGE_LIGHTEDCELL && !litCells_.empty()) {

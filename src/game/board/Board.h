@@ -313,7 +313,6 @@ class Board : public Widget, public ButtonListener {
   bool inputLock_ = false;
   int lossCountdown_ = 0;
   int endState_ = END_PLAYING;
-  bool coloursOnField_ = true;  // found by the last draw (or the last tick when not drawn)
   bool sweepStarted_ = false;
   bool sweepFinished_ = false;
   int sweepRow_ = 1, sweepColumn_ = 0, sweepDirection_ = 1, sweepCounter_ = 0, sweepColour_ = 0;

@@ -146,7 +146,6 @@ void Board::ResetBoard() {
   litCells_.clear();
   sweepStarted_ = false;
   sweepFinished_ = false;
-  coloursOnField_ = true;
 
   // 2. The initial fill: a snake from row 1, column 0.
   topRow_ = 1;
