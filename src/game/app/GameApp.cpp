@@ -8,7 +8,15 @@
 #include "framework/platform/WindowSystem.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/board/Board.h"
+#include "game/core/IniFile.h"
+#include "game/core/Profile.h"
 #include "game/core/ResourceIds.h"
+#include "game/screens/GameDialog.h"
+#include "game/screens/LoadingScreen.h"
+#include "game/screens/MainMenu.h"
+#include "game/screens/MyDlg.h"
+#include "game/screens/StoryWidget.h"
+#include "game/screens/WinnerWidget.h"
 
 namespace Orva {
 
@@ -82,11 +90,18 @@ GameApp::~GameApp() {
   Shutdown();
   if (loaderThread_.joinable()) loaderThread_.join();
 
+  // Dialogs point at the screens and the board: they go first.
+  while (!dialogs.empty()) CloseDialog(dialogs.begin()->first);
+  ProcessDeferredDeletesAll();
   if (widgetManager) {
-    if (mBoard && widgetManager->HasWidget(mBoard.get())) widgetManager->RemoveWidget(mBoard.get());
-    if (widgetManager->HasWidget(&mPauseWidget)) widgetManager->RemoveWidget(&mPauseWidget);
+    for (Widget* screen : std::initializer_list<Widget*>{mMainMenu.get(), mStoryWidget.get(), mBoard.get(),
+                                                         mLoadingScreen.get(), mWinnerWidget.get(), &mPauseWidget})
+      if (screen && widgetManager->HasWidget(screen)) widgetManager->RemoveWidget(screen);
   }
-  // Seam: the main menu and the level map are taken out of the tree here once they exist.
+  mLoadingScreen.reset();
+  mWinnerWidget.reset();
+  mMainMenu.reset();
+  mStoryWidget.reset();
   if (resourceManager) resourceManager->UnloadGroup("");
   ClearResourceIds();
   mBoard.reset();
@@ -107,6 +122,10 @@ void GameApp::ApplySwitch(const std::string& name, const std::string& value) {
     }
     return;
   }
+  if (name == "-onestage") {
+    endAfterStage_ = true;
+    return;
+  }
   // Runs without a window (tests, bots) may run side by side and beside a player's game.
   if (name == "-headless") singleInstance = false;
   OrvaAppBase::ApplySwitch(name, value);
@@ -116,12 +135,14 @@ void GameApp::Init() {
   OrvaAppBase::Init();
   if (shutdown || !initialized) return;
 
-  // The profile folder lives beside the settings, under the application data folder.
+  // The profile folder lives under the application data folder. Without it the game still runs;
+  // the first profile write tells the player that progress is not saved.
+  mProfiles.SetFolder(appDataFolder + "properties/users/");
   if (!appDataFolder.empty()) {
     std::error_code error;
-    std::filesystem::create_directories(appDataFolder + "properties/users", error);
+    std::filesystem::create_directories(mProfiles.Folder(), error);
     if (error)
-      std::fprintf(stderr, "%s: cannot create %sproperties/users: %s\n", productName.c_str(), appDataFolder.c_str(),
+      std::fprintf(stderr, "%s: cannot create %s: %s\n", productName.c_str(), mProfiles.Folder().c_str(),
                    error.message().c_str());
   }
 
@@ -159,13 +180,14 @@ void GameApp::Init() {
     return;
   }
 
-  // Seam: the level map (StoryWidget) is created here once it exists.
+  mStoryWidget = std::make_unique<StoryWidget>(this);
   mBoard = std::make_unique<Board>(this);
   mBoard->SetActive(false);
   mScreenState = STATE_LOADING;
 
-  // Seam: the loading screen is created here once it exists, sized 0, 0, 640, 480 and added to
-  // the widget tree.
+  mLoadingScreen = std::make_unique<LoadingScreen>(this);
+  mLoadingScreen->Resize(0, 0, 640, 480);
+  widgetManager->AddWidget(mLoadingScreen.get());
 
   loaderTaskCount = resourceManager->CountGroupEntries("Game") + kEffectCount;
 }
@@ -176,7 +198,6 @@ void GameApp::LoaderThreadBody() {
   while (resourceManager->LoadNextEntry()) {
     ++loaderTasksDone;
     if (shutdown) return;
-    // Seam: the loading screen is marked for redrawing here.
   }
   if (resourceManager->HasError() || !BindGameResources(resourceManager.get())) {
     FailLoading(resourceManager->ErrorText(), true);
@@ -190,7 +211,6 @@ void GameApp::LoaderThreadBody() {
     }
     ++loaderTasksDone;
     if (shutdown) return;
-    // Seam: the loading screen is marked for redrawing here.
   }
 }
 
@@ -218,10 +238,16 @@ void GameApp::LoaderFinishedHook() {
   }
   LoadParticles();
 
-  // Seam: the loading screen's slide-out starts here (mSlide on the loading screen, distance 640).
+  mSlide.Start(mLoadingScreen.get());
+  mLoadingScreen->slide = &mSlide;
   mScreenState = STATE_MENU;
-  // Seam: the main menu is created here, sized to the window, put at the back with the loading
-  // screen in front of it; then the profile list and the last profile are loaded.
+  // The menu is uncovered as the loading screen slides away in front of it.
+  mMainMenu = std::make_unique<MainMenu>(this);
+  mMainMenu->Resize(0, 0, 640, 480);
+  widgetManager->AddWidget(mMainMenu.get());
+  widgetManager->BringToBack(mMainMenu.get());
+  widgetManager->BringToFront(mLoadingScreen.get());
+  mProfiles.LoadLastUsed();
   StartRequestedGame();
 }
 
@@ -231,13 +257,15 @@ void GameApp::LoadParticles() {
   // A missing effect is reported and stays invisible; the game plays on.
   if (!particles_->Load(error)) std::fprintf(stderr, "%s: %s\n", productName.c_str(), error.c_str());
   mBoard->SetParticles(particles_->ForBoard());
-  // Seam: red_radial goes to the level map once it exists.
+  mStoryWidget->SetMarker(particles_->RedRadial());
 }
 
 void GameApp::StartRequestedGame() {
-  PlayRequest request = playRequest_;
-  // Seam: until the main menu exists, a run without -play starts story level 1, stage 1.
-  if (request.kind == PlayRequest::NONE) request.kind = PlayRequest::STORY;
+  const PlayRequest& request = playRequest_;
+  if (request.kind == PlayRequest::NONE) return;
+  // A stage picked on the command line is no progress of the player's.
+  profileWritesOff_ = true;
+  mMainMenu->visible = false;
 
   const int area = (request.level - 1) / kLevelsPerArea;  // 0..5
   const int stage = request.kind == PlayRequest::STORY ? request.stage : 1;
@@ -251,8 +279,10 @@ void GameApp::StartRequestedGame() {
     case PlayRequest::CUSTOM: mBoard->StartCustomStage(request.level - 1, area); break;
     case PlayRequest::ENDLESS: mBoard->StartEndless(); break;
     default:
-      mMapLevel = request.level;
-      mMapStage = request.stage;
+      mStoryWidget->mLevel = request.level;
+      mStoryWidget->mStage = request.stage;
+      mStoryWidget->mFirstBoss = 0;
+      mStoryWidget->RecomputeAreas();
       mBoard->StartStoryStage(area + 1);
       break;
   }
@@ -266,8 +296,55 @@ void GameApp::ShowBoard() {
   widgetManager->BringToBack(mBoard.get());
   widgetManager->SetFocus(mBoard.get());
   mBoard->SetActive(true);
-  // A stage that starts while the window is in the background waits under the pause overlay.
+  PauseIfInBackground();
+}
+
+void GameApp::PauseIfInBackground() {
   if (!hasFocus) LostFocusHook();
+}
+
+int GameApp::GetMapLevel() { return mStoryWidget ? mStoryWidget->mLevel : 1; }
+
+int GameApp::GetMapStage() { return mStoryWidget ? mStoryWidget->mStage : 1; }
+
+void GameApp::ShowMainMenuBehind() {
+  if (!mMainMenu) return;
+  mMainMenu->visible = true;
+  mMainMenu->Resize(0, 0, 640, 480);
+  if (!widgetManager->HasWidget(mMainMenu.get())) widgetManager->AddWidget(mMainMenu.get());
+  widgetManager->BringToBack(mMainMenu.get());
+}
+
+void GameApp::ShowMessage(const std::string& text, int* result, bool twoButtons, int fallback) {
+  auto* dialog = new YesNoDlg(result, twoButtons, this, fallback);
+  dialog->text = text;
+  RegisterDialog(dialog);
+}
+
+std::string GameApp::CurrentProfilePath() const {
+  return mProfileName.empty() ? std::string() : mProfiles.PathOf(mProfileName);
+}
+
+bool GameApp::WriteProfileKey(const std::string& key, const std::string& value) {
+  if (mProfileName.empty() || profileWritesOff_) return true;
+  std::string error;
+  if (!IniFile::Write(CurrentProfilePath(), kProfileSection, key, value, &error)) {
+    TellProfileWriteFailed(CurrentProfilePath(), error);
+    return false;
+  }
+  profileWriteFailed_ = false;
+  return true;
+}
+
+bool GameApp::WriteProfileKey(const std::string& key, long long value) {
+  return WriteProfileKey(key, std::to_string(value));
+}
+
+void GameApp::TellProfileWriteFailed(const std::string& path, const std::string& reason) {
+  std::fprintf(stderr, "%s: cannot write %s: %s\n", productName.c_str(), path.c_str(), reason.c_str());
+  if (profileWriteFailed_) return;
+  profileWriteFailed_ = true;
+  ShowMessage("Your progress could not be saved.\nFile: " + path + "\nReason: " + reason);
 }
 
 void GameApp::LostFocusHook() {
@@ -312,12 +389,19 @@ std::string GameApp::DescribeResult(const Board& board, int result) {
   return line;
 }
 
-void GameApp::StageEnded(Board* board, int result, int, int, int, int) {
-  // Seam: the end-of-stage dialog opens here at (x, y, w, h) once it exists; until then the
-  // result is printed and the program ends.
+void GameApp::StageEnded(Board* board, int result, int x, int y, int w, int h) {
+  // One line for the tools that drive the game.
   std::printf("%s\n", DescribeResult(*board, result).c_str());
   std::fflush(stdout);
-  Shutdown();
+  if (endAfterStage_) {
+    Shutdown();
+    return;
+  }
+  auto* dialog = new MyDlg(board, this);
+  dialog->Resize(x, y, w, h);
+  dialog->type = result;
+  board->resultDialog = dialog;
+  RegisterDialog(dialog);
 }
 
 std::unique_ptr<MemoryImage> GameApp::LoadPicture(const std::string& path) { return CreateImageFromFile(path, true); }

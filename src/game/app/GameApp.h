@@ -7,24 +7,31 @@
 
 #include "framework/app/OrvaAppBase.h"
 #include "framework/audio/AudioDevice.h"
+#include "game/app/ProfileStore.h"
 #include "game/board/BoardHost.h"
 #include "game/board/ParticleTemplates.h"
 #include "game/core/StringTable.h"
 #include "game/screens/PauseWidget.h"
+#include "game/screens/ScreenSlide.h"
 
 namespace Orva {
 
 class Board;
+class Dialog;
+class LoadingScreen;
+class MainMenu;
+class StoryWidget;
 class Widget;
+class WinnerWidget;
 
-// The horizontal slide of a full-screen screen: the widget moves 10 pixels left per update until
-// it has travelled the distance (640, so a slide lasts 64 updates). The screen that owns a
-// pointer to it advances it; while it is active the menu screens ignore their buttons.
-struct ScreenSlide {
-  Widget* widget = nullptr;
-  bool active = false;
-  int distance = 640;
-  int delay = 0;  // updates the main menu holds its slide back
+// The effects by number (PlaySound); GameApp::kEffectFiles names their files.
+enum GameEffect {
+  EFFECT_BIG_BUTTON_FOCUSED = 6,
+  EFFECT_BIG_BUTTON_CLICKED = 7,
+  EFFECT_MEDIUM_BUTTON_CLICKED = 8,
+  EFFECT_MEDIUM_BUTTON_FOCUSED = 9,
+  EFFECT_SIMPLE_BUTTON_CLICKED = 10,
+  EFFECT_FULL_WIN = 16,
 };
 
 // What the command line asked to play right after loading ("-play=...").
@@ -88,27 +95,46 @@ class GameApp : public OrvaAppBase, public BoardHost {
   int GetLives() override { return mLives; }
   void SetLives(int lives) override { mLives = lives; }
   long long GetTotalScore() override { return mTotalScore; }
-  long long GetLastLifeTotal() override { return mLastLifeTotal; }
-  void SetLastLifeTotal(long long total) override { mLastLifeTotal = total; }
+  long long GetLastLifeTotal() override { return mLastLifeScore; }
+  void SetLastLifeTotal(long long total) override { mLastLifeScore = total; }
   void SetScreenState(int state) override { mScreenState = state; }
   bool IsScreenSlideActive() override { return mSlide.active; }
-  int GetMapLevel() override { return mMapLevel; }
-  int GetMapStage() override { return mMapStage; }
+  int GetMapLevel() override;
+  int GetMapStage() override;
   void ShowPauseOverlay() override;
   void HidePauseOverlay() override;
   bool OpenGameMenu(Board* board) override;
   void StageEnded(Board* board, int result, int x, int y, int w, int h) override;
   std::unique_ptr<MemoryImage> LoadPicture(const std::string& path) override;
 
+  // ---- What the screens share
+  // Adds a one-button message (or, with twoButtons, a yes/no question) over everything. The
+  // answer goes to *result when given: the button's id for a question, the fallback for a
+  // message.
+  void ShowMessage(const std::string& text, int* result = nullptr, bool twoButtons = false, int fallback = -1);
+  // Writes one key of the current profile. A failure is told to the player once (until a write
+  // succeeds again) and the game goes on; nothing is written without a current profile, or in a
+  // run that -play started.
+  bool WriteProfileKey(const std::string& key, const std::string& value);
+  bool WriteProfileKey(const std::string& key, long long value);
+  // Tells the player, once until a write succeeds again, that progress could not be saved.
+  void TellProfileWriteFailed(const std::string& path, const std::string& reason);
+  // The file of the current profile (empty without one).
+  std::string CurrentProfilePath() const;
+  // Shows the main menu behind the screen in front (which then slides away over it).
+  void ShowMainMenuBehind();
+  // A stage that starts while the window is in the background waits under the pause overlay.
+  void PauseIfInBackground();
+
   // ---- State others read
   bool LoadingFailed() const { return loadingFailed_; }
   // What main returns: 1 when loading failed, otherwise 0.
   int ExitCode() const { return loadingFailed_ ? 1 : 0; }
   const PlayRequest& GetPlayRequest() const { return playRequest_; }
-  // The one line StageEnded prints, e.g. "stage result: won level=1 stage=2 score=1234 ...".
+  // The one line printed when a stage ends, e.g. "stage result: won level=1 stage=2 score=1234 ...".
   static std::string DescribeResult(const Board& board, int result);
-  // The six particle templates (the board copies five; red_radial is the level map's).
 
+  // The six particle templates (the board copies five; red_radial is the level map's).
   // Null until loading has finished.
   const ParticleTemplates* Templates() const { return particles_.get(); }
 
@@ -117,19 +143,30 @@ class GameApp : public OrvaAppBase, public BoardHost {
   std::array<OutputStreamPtr, kEffectCount> mSounds;
   OutputStreamPtr mThemeMusic;
   OutputStreamPtr mLevelMusic;
+  ProfileStore mProfiles{this};
+  std::unique_ptr<StoryWidget> mStoryWidget;
   std::unique_ptr<Board> mBoard;
   PauseWidget mPauseWidget;
+  // Shown while loading, and the winner screen after the campaign: each hands itself to
+  // DeferDelete (releasing the pointer here) once it has slid away.
+  std::unique_ptr<LoadingScreen> mLoadingScreen;
+  std::unique_ptr<WinnerWidget> mWinnerWidget;
+  std::unique_ptr<MainMenu> mMainMenu;
   ScreenSlide mSlide;
   StringTable mStrings;
   int mScreenState = STATE_LOADING;
-  int mLives = 3;
-  // Seam for the profile store: the player's total score and the total at which the last extra
-  // life was given live here until profiles exist.
+
+  // The current profile (written by ProfileStore and the screens).
+  std::string mProfileName;  // empty until a profile exists
   long long mTotalScore = 0;
-  long long mLastLifeTotal = 0;
-  // Seam for the level map: the level and stage it has chosen (1-based).
-  int mMapLevel = 1;
-  int mMapStage = 1;
+  int mLives = 3;  // carried from stage to stage in the campaign, at most 5
+  int mGamePassed = 0;
+  long long mEndlessScore = 0;
+  int mEndlessSpeed = 0;
+  int mEndlessMinutes = 0;
+  int mEndlessSeconds = 0;
+  int mEndlessChain = 0;
+  long long mLastLifeScore = 0;  // the total score at the last extra life
 
  private:
   // Marks loading as failed; the text is shown (in a "Message" box, or as the resource error)
@@ -138,7 +175,7 @@ class GameApp : public OrvaAppBase, public BoardHost {
   // Shows a failure of start-up; headless, nobody could close the window, so the program ends.
   void ReportLoadingFailure(const std::string& message, bool resourceError);
   void LoadParticles();
-  // Starts what -play asked for (or, until the main menu exists, story level 1 stage 1).
+  // Starts what -play asked for right after loading.
   void StartRequestedGame();
   void ShowBoard();
 
@@ -146,6 +183,9 @@ class GameApp : public OrvaAppBase, public BoardHost {
   std::string loaderMessage_;  // written by the loading thread, read after it has ended
   bool loaderResourceError_ = false;
   PlayRequest playRequest_;
+  bool endAfterStage_ = false;       // "-onestage": the program ends when the first stage does
+  bool profileWritesOff_ = false;    // a run that -play started never writes the player's profile
+  bool profileWriteFailed_ = false;  // told to the player; quiet until a write succeeds again
 
   std::unique_ptr<ParticleTemplates> particles_;
 };

@@ -158,6 +158,7 @@ class Board : public Widget, public ButtonListener {
   void ClearGrid();
   // Slides the board out 10 pixels per tick (the menu button goes with it).
   void StartSlideOut();
+  bool IsSlidingOut() const { return slidingOut_; }
 
   // ---- The model, for tests, tools and the bot
   Rune& Cell(int row, int column) { return grid_[row * kColumns + column]; }

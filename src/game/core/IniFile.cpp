@@ -1,6 +1,8 @@
 #include "game/core/IniFile.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,14 +38,34 @@ bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != 
 
 bool IniFile::Load() {
   sections_.clear();
+  error_.clear();
   std::error_code error;
-  if (!std::filesystem::exists(path_, error)) return !error;
-  if (std::filesystem::is_directory(path_, error)) return false;
+  const auto status = std::filesystem::status(path_, error);
+  if (status.type() == std::filesystem::file_type::not_found) return true;
+  if (error) {
+    error_ = error.message();
+    return false;
+  }
+  if (status.type() != std::filesystem::file_type::regular) {
+    error_ = "it is not a regular file";
+    return false;
+  }
+  const auto size = std::filesystem::file_size(path_, error);
+  if (!error && size > kMaxFileSize) {
+    error_ = "it is larger than " + std::to_string(kMaxFileSize / 1024) + " KB";
+    return false;
+  }
   std::ifstream in(path_, std::ios::binary);
-  if (!in) return false;
+  if (!in) {
+    error_ = std::strerror(errno);
+    return false;
+  }
   std::ostringstream text;
   text << in.rdbuf();
-  if (in.bad()) return false;
+  if (in.bad()) {
+    error_ = "it could not be read";
+    return false;
+  }
   FromText(text.str());
   return true;
 }
@@ -90,9 +112,12 @@ std::string IniFile::ToText() const {
   return out;
 }
 
-bool IniFile::Save() const {
+bool IniFile::Save() {
   if (path_.empty()) return false;
-  return WriteFileAtomically(path_, ToText());
+  errno = 0;
+  if (WriteFileAtomically(path_, ToText())) return true;
+  error_ = errno != 0 ? std::strerror(errno) : "it could not be written";
+  return false;
 }
 
 const IniFile::Line* IniFile::FindEntry(std::string_view section, std::string_view key) const {
@@ -232,11 +257,12 @@ std::string IniFile::Read(const std::string& path, std::string_view section, std
 }
 
 bool IniFile::Write(const std::string& path, std::string_view section, std::string_view key,
-                    std::optional<std::string_view> value) {
+                    std::optional<std::string_view> value, std::string* error) {
   IniFile file(path);
   // An existing file that cannot be read is never replaced by one holding only this key.
-  if (!file.Load()) return false;
-  return file.SetString(section, key, value);
+  const bool written = file.Load() && file.SetString(section, key, value);
+  if (!written && error) *error = file.Error().empty() ? "the value cannot be stored" : file.Error();
+  return written;
 }
 
 }  // namespace Orva

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,11 +30,16 @@ class IniFile {
   const std::string& Path() const { return path_; }
   void SetPath(std::string path) { path_ = std::move(path); }
 
+  // No profile is anywhere near this large; a larger file is damaged and is not read.
+  static constexpr uintmax_t kMaxFileSize = 256 * 1024;
+
   // Reads the file, replacing what is in memory. A missing file is an empty profile (true); false
-  // only when the file exists but cannot be read.
+  // only when the file exists but cannot be read (not a regular file, too large, unreadable).
   bool Load();
   // Writes everything in memory to the file, atomically.
-  bool Save() const;
+  bool Save();
+  // Why the last Load or Save failed, in words for the player ("Permission denied").
+  const std::string& Error() const { return error_; }
 
   // The whole profile as file text, and back (Load and Save go through these).
   std::string ToText() const;
@@ -62,7 +68,7 @@ class IniFile {
   static std::string Read(const std::string& path, std::string_view section, std::string_view key,
                           std::string_view fallback);
   static bool Write(const std::string& path, std::string_view section, std::string_view key,
-                    std::optional<std::string_view> value);
+                    std::optional<std::string_view> value, std::string* error = nullptr);
 
  private:
   struct Line {
@@ -82,6 +88,7 @@ class IniFile {
 
   std::string path_;
   std::vector<Section> sections_;
+  std::string error_;
 };
 
 }  // namespace Orva

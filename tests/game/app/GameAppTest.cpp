@@ -27,12 +27,15 @@ namespace fs = std::filesystem;
 
 class GameAppTest : public ::testing::Test {
  protected:
-  std::unique_ptr<TestGameApp> MakeApp(const std::vector<std::string>& switches = {}, bool noDevice = false) {
+  // Most tests start on the first stage, as -play does; the screens' own start is the campaign
+  // test's.
+  std::unique_ptr<TestGameApp> MakeApp(const std::vector<std::string>& switches = {"-play=story:1:1"},
+                                       bool noDevice = false) {
     auto app = std::make_unique<TestGameApp>(data_.Path().string(), switches, noDevice);
     app->Init();
     return app;
   }
-  std::unique_ptr<TestGameApp> LoadedApp(const std::vector<std::string>& switches = {}) {
+  std::unique_ptr<TestGameApp> LoadedApp(const std::vector<std::string>& switches = {"-play=story:1:1"}) {
     auto app = MakeApp(switches);
     app->Load();
     return app;
@@ -177,8 +180,17 @@ TEST_F(GameAppTest, PlayStartsTheChosenGameRightAfterLoading) {
   EXPECT_EQ(endless->mScreenState, GameApp::STATE_STAGE);
 }
 
-TEST_F(GameAppTest, TheEndOfAStageIsPrintedAsOneLineAndEndsTheProgram) {
-  auto app = LoadedApp({"-play=story:4:2"});
+TEST_F(GameAppTest, TheEndOfAStageIsPrintedAsOneLineAndOneStageRunsEndThere) {
+  // Without -onestage the result dialog takes over.
+  auto dialog = LoadedApp({"-play=story:4:2"});
+  ::testing::internal::CaptureStdout();
+  dialog->StageEnded(dialog->mBoard.get(), Board::END_LOST, 140, 480, 243, 200);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout().rfind("stage result: lost level=4 stage=2", 0), 0u);
+  EXPECT_FALSE(dialog->shutdown);
+  EXPECT_NE(dialog->mBoard->resultDialog, nullptr);
+  dialog.reset();
+
+  auto app = LoadedApp({"-play=story:4:2", "-onestage"});
   ::testing::internal::CaptureStdout();
   app->StageEnded(app->mBoard.get(), Board::END_WON, 140, 480, 243, 300);
   const std::string out = ::testing::internal::GetCapturedStdout();
@@ -259,7 +271,8 @@ TEST_F(GameAppTest, OutsideAStageFocusStopsAndRestartsTheThemeWithTheOverlay) {
 
 TEST_F(GameAppTest, TheOverlayHalvesTheScreenAndCentresItsTextOnce) {
   auto app = LoadedApp();
-  app->mBoard->SetActive(false);  // a still picture under the overlay
+  while (app->mLoadingScreen) app->StepUntilUpdate();  // it slides away over the stage
+  app->mBoard->SetActive(false);                       // a still picture under the overlay
   app->Drain(5);
   const uint32_t before = app->input->Frame()[2 * 640 + 2];
   app->ShowPauseOverlay();

@@ -24,7 +24,8 @@ class GamePlayTest : public ::testing::Test {
  protected:
   void Play(const std::string& request, int seed = 5) {
     app_ = std::make_unique<TestGameApp>(
-        data_.Path().string(), std::vector<std::string>{"-play=" + request, "-seed=" + std::to_string(seed)}, false);
+        data_.Path().string(),
+        std::vector<std::string>{"-play=" + request, "-seed=" + std::to_string(seed), "-onestage"}, false);
     app_->Init();
     app_->Load();
     board_ = app_->mBoard.get();

@@ -1,0 +1,83 @@
+#include "game/screens/EnterValDlg.h"
+
+#include "framework/graphics/Font.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/app/GameApp.h"
+#include "game/core/ResourceIds.h"
+
+namespace Orva {
+
+namespace {
+constexpr int kOkLabel = 8;
+constexpr int kCancelLabel = 9;
+constexpr int kEmptyNameText = 15;
+constexpr int kEditId = 0;
+}  // namespace
+
+EnterValDlg::EnterValDlg(bool cancelAllowed, int* result, std::string* output, GameApp* app, bool slideIn)
+    : GameDialog(app, kDialogId), cancelAllowed_(cancelAllowed), slideIn_(slideIn), result_(result), output_(output) {
+  edit_ = std::make_unique<EditWidget>(kEditId, this);
+  edit_->SetColor(0, Color::White);
+  edit_->SetColor(2, Color(0, 30, 160));
+  edit_->maxChars = kMaxChars;
+  if (FONT_BALOON) edit_->SetFont(FONT_BALOON);
+  edit_->Resize(30, 65, 290, 25);
+  AddWidget(edit_.get());
+  if (cancelAllowed_) {
+    AddButton(kOk, kOkLabel, 63, 100);
+    AddButton(kCancel, kCancelLabel, 180, 100);
+  } else {
+    AddButton(kOk, kOkLabel, 115, 100);
+  }
+}
+
+void EnterValDlg::Attached(WidgetManager* manager) {
+  GameDialog::Attached(manager);
+  if (slideIn_) {
+    Resize(100, 480, 350, 150);
+    slide_.SlideIn();
+  } else {
+    Resize(100, 80, 350, 150);
+  }
+  manager->SetFocus(edit_.get());
+}
+
+void EnterValDlg::Update() {
+  GameDialog::Update();
+  StepSlide();
+  // Typing goes to the name whenever the entry is in front: a click on a button, or a message
+  // closed over it, takes the keyboard focus away.
+  if (widgetManager && widgetManager->modalWidget == this && widgetManager->focusWidget != edit_.get())
+    widgetManager->SetFocus(edit_.get());
+}
+
+void EnterValDlg::Draw(Graphics* g) {
+  GameDialog::Draw(g);
+  if (!FONT_BALOON) return;
+  g->SetFont(FONT_BALOON);
+  g->SetColor(Color(50, 40, 20));
+  g->DrawString(prompt, 30, 60);
+}
+
+void EnterValDlg::OnButtonReleased(int buttonId) {
+  app_->PlaySound(EFFECT_SIMPLE_BUTTON_CLICKED);
+  Answer(buttonId);
+}
+
+void EnterValDlg::OnTextEntered(int, const std::string&) { Answer(kOk); }
+
+bool EnterValDlg::AllowChar(int, char c) { return c != '/' && c != '<' && c != '>' && c != '\\'; }
+
+void EnterValDlg::Answer(int buttonId) {
+  if (buttonId == kOk && edit_->text.empty()) {
+    // The entry stays open under the message.
+    app_->ShowMessage(app_->GetGameString(kEmptyNameText));
+    return;
+  }
+  if (result_) *result_ = buttonId;
+  if (output_) *output_ = edit_->text;
+  Close();
+}
+
+}  // namespace Orva

@@ -1,0 +1,324 @@
+// The campaign through the game's real loop, headless, from an empty data folder: the loading
+// screen, the name prompt, the map with its guardian, stages played by scripted input and the
+// stage bot, the result dialog's follow-ups, the winner screen, and profiles that are damaged or
+// cannot be written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/platform/KeyCodes.h"
+#include "game/app/TestGameApp.h"
+#include "game/board/Board.h"
+#include "game/core/IniFile.h"
+#include "game/core/Profile.h"
+#include "game/screens/BossDlg.h"
+#include "game/screens/EnterValDlg.h"
+#include "game/screens/LoadingScreen.h"
+#include "game/screens/MainMenu.h"
+#include "game/screens/MyDlg.h"
+#include "game/screens/StoryWidget.h"
+#include "game/screens/WinnerWidget.h"
+#include "support/TempFolder.h"
+#include "tools/bot/CampaignDriver.h"
+
+namespace Orva {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CampaignTest : public ::testing::Test {
+ protected:
+  void Start(std::vector<std::string> switches = {}) {
+    switches.push_back("-seed=3");
+    app_ = std::make_unique<TestGameApp>(data_.Path().string(), switches, false);
+    app_->Init();
+    ASSERT_FALSE(app_->LoadingFailed());
+    driver_ = std::make_unique<CampaignDriver>(*app_, *app_->input, CampaignDriver::Options{"Rona", 3, 15});
+  }
+
+  // Loop updates without a hand on the game.
+  template <typename Condition>
+  bool RunUntil(Condition condition, int limit = 20000) {
+    for (int i = 0; i < limit; ++i) {
+      if (condition()) return true;
+      if (!app_->StepUntilUpdate()) break;
+    }
+    return condition();
+  }
+  void Updates(int n) {
+    for (int i = 0; i < n; ++i) app_->StepUntilUpdate();
+  }
+  void ClickAndSettle(Widget* widget) {
+    driver_->Click(widget);
+    app_->Drain(2);
+  }
+  // The dialog in front, when it is one of this kind.
+  template <typename T>
+  T* Front() {
+    return app_->dialogOrder.empty() ? nullptr : dynamic_cast<T*>(app_->dialogOrder.back());
+  }
+  template <typename T>
+  bool WaitForDialog() {
+    return RunUntil([&] {
+      T* dialog = Front<T>();
+      return dialog && !dialog->Slide().active;
+    });
+  }
+  ButtonWidget* DialogButton(Dialog* dialog, int id) {
+    for (Widget* child : dialog->children)
+      if (auto* button = dynamic_cast<ButtonWidget*>(child); button && button->id == id) return button;
+    return nullptr;
+  }
+  void EnterName(const std::string& name) {
+    auto* entry = Front<EnterValDlg>();
+    ASSERT_NE(entry, nullptr);
+    entry->Edit()->SetText("");
+    driver_->Type(name);
+    app_->input->QueueKeyDown(KEYCODE_RETURN);
+    app_->Drain(2);
+  }
+  std::string ProfileKey(const std::string& name, const std::string& key) {
+    return IniFile::Read((data_.Path() / "properties/users" / name).string(), "DATA", key, "absent");
+  }
+  void WriteProfile(const std::string& name, const std::string& text) {
+    ASSERT_TRUE(data_.Write("properties/users/" + name, text));
+  }
+  // Takes the player from the main menu to the map, past a guardian's introduction if one comes.
+  void OpenMapPastTheGuardian() {
+    ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && app_->mMainMenu && app_->mMainMenu->visible; }));
+    ClickAndSettle(app_->mMainMenu->Button(MainMenu::STORY));
+    ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active; }));
+    Updates(2);
+    if (Front<BossDlg>() != nullptr) {
+      ASSERT_TRUE(WaitForDialog<BossDlg>());
+      ClickAndSettle(DialogButton(Front<BossDlg>(), BossDlg::kOk));
+    }
+    ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
+  }
+  // Clears the field: the stage is swept and won.
+  void WinTheStage() {
+    Board& board = *app_->mBoard;
+    ASSERT_TRUE(RunUntil([&] { return !board.IsFilling() && board.IsActive(); }));
+    for (int row = 0; row < Board::kRows; ++row)
+      for (int column = 0; column < Board::kColumns; ++column) board.SetCell(row, column, -1);
+    board.mRowsLeft = 0;
+  }
+  // Hangs a column down to the carriage: the next row loses the stage.
+  void LoseTheStage() {
+    Board& board = *app_->mBoard;
+    ASSERT_TRUE(RunUntil([&] { return !board.IsFilling() && board.IsActive(); }));
+    for (int row = 1; row <= 13; ++row) board.SetCell(row, 0, 5 - row % 3);
+  }
+
+  Testing::TempFolder data_{"campaign"};
+  Testing::WorkingFolder working_{fs::path(ORVA_GAME_DIR)};
+  std::unique_ptr<TestGameApp> app_;
+  std::unique_ptr<CampaignDriver> driver_;
+};
+
+TEST_F(CampaignTest, FirstStartNameMapGuardianAWonStageAndALostCampaign) {
+  Start();
+  LoadingScreen* loading = app_->mLoadingScreen.get();
+  ASSERT_NE(loading, nullptr);
+  EXPECT_TRUE(app_->widgetManager->HasWidget(loading));
+  app_->Load();
+
+  // The bar is drawn full before the screen slides away over the main menu.
+  ASSERT_TRUE(RunUntil([&] { return app_->mSlide.active && app_->mSlide.distance < 640; }));
+  EXPECT_EQ(loading->ProgressWidth(), LoadingScreen::kBarWidth);
+  ASSERT_TRUE(RunUntil([&] { return app_->mLoadingScreen == nullptr; }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_MENU);
+
+  // No profile: the name is asked for, and the entry has no cancel button.
+  ASSERT_TRUE(WaitForDialog<EnterValDlg>());
+  EnterValDlg* entry = Front<EnterValDlg>();
+  EXPECT_EQ(DialogButton(entry, EnterValDlg::kCancel), nullptr);
+  app_->input->QueueKeyDown(KEYCODE_ESCAPE);
+  ClickAndSettle(DialogButton(entry, EnterValDlg::kOk));  // empty: refused with a message
+  ASSERT_NE(Front<YesNoDlg>(), nullptr);
+  ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kYes));
+  ASSERT_EQ(Front<EnterValDlg>(), entry);
+
+  // A name with a dot is refused and asked for again.
+  EnterName("Ro.na");
+  ASSERT_TRUE(RunUntil([&] { return Front<YesNoDlg>() != nullptr; }));
+  EXPECT_EQ(Front<YesNoDlg>()->text, kNameWithDotsMessage);
+  ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kYes));
+  ASSERT_TRUE(WaitForDialog<EnterValDlg>());
+  EXPECT_TRUE(app_->mProfiles.Names().empty());
+  EnterName("Rona");
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
+
+  // The new profile is current and holds exactly the keys of a new profile.
+  EXPECT_EQ(app_->mProfileName, "Rona");
+  IniFile file((data_.Path() / "properties/users/Rona").string());
+  ASSERT_TRUE(file.Load());
+  EXPECT_EQ(file.KeyNames("DATA"),
+            (std::vector<std::string>{"FULLSCR", "MUSIC", "SOUND", "LEVEL", "STAGE", "FB", "LIVES", "TOTALSCORE",
+                                      "GAMEPASSED", "ENDLSPEED", "ENDLMIN", "ENDLSEC", "ENDLCHAIN", "LS"}));
+  EXPECT_EQ(app_->mMainMenu->BalloonText().find("Rona!") != std::string::npos, true);
+
+  // The map introduces the first guardian at once and remembers it has.
+  ClickAndSettle(app_->mMainMenu->Button(MainMenu::STORY));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_MAP);
+  ASSERT_TRUE(WaitForDialog<BossDlg>());
+  EXPECT_EQ(Front<BossDlg>()->Area(), 0);
+  EXPECT_EQ(ProfileKey("Rona", "FB"), "0");
+  ClickAndSettle(DialogButton(Front<BossDlg>(), BossDlg::kOk));
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
+  EXPECT_EQ(app_->mStoryWidget->blinkCounter, 0);
+
+  // Play: the map slides away over the first stage, which is won.
+  StoryWidget* map = app_->mStoryWidget.get();
+  ClickAndSettle(map->Button(StoryWidget::PLAY));
+  Board& board = *app_->mBoard;
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_STAGE);
+  ASSERT_TRUE(RunUntil([&] { return board.IsActive(); }));
+  EXPECT_FALSE(map->visible);
+  EXPECT_EQ(board.level * 100 + board.stage, 101);
+  WinTheStage();
+  ASSERT_TRUE(WaitForDialog<MyDlg>());
+  MyDlg* result = Front<MyDlg>();
+  EXPECT_TRUE(result->ShowsWinTitle());
+  const int score = board.GetScore();
+  EXPECT_GT(score, 0);
+  EXPECT_NE(result->Statistics().find("Time: 00:"), std::string::npos) << result->Statistics();
+  ClickAndSettle(DialogButton(result, MyDlg::kOk));
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
+  EXPECT_EQ(board.level * 100 + board.stage, 102);
+  EXPECT_TRUE(board.IsActive());
+  EXPECT_EQ(ProfileKey("Rona", "STAGE"), "2");
+  EXPECT_EQ(ProfileKey("Rona", "TOTALSCORE"), std::to_string(score));
+
+  // The second stage is won by the stage bot through the board's own input.
+  ASSERT_TRUE(driver_->RunUntil([&] { return !driver_->Results().empty(); }, 100 * 60 * 30));
+  EXPECT_EQ(driver_->Results()[0].stage, 2);
+  EXPECT_EQ(driver_->Results()[0].result, MyDlg::STAGE_WON);
+  // That was the level's last stage: the field slides away to the map, which blinks level 2.
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty() && !board.IsSlidingOut(); }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_MAP);
+  EXPECT_EQ(map->mLevel * 100 + map->mStage, 201);
+  EXPECT_EQ(ProfileKey("Rona", "LEVEL"), "2");
+  EXPECT_GE(map->blinkCounter, 0);
+
+  // With one life left, losing it sends the player back to level 1 with 3.
+  ClickAndSettle(map->Button(StoryWidget::PLAY));
+  app_->mLives = 1;
+  board.SetLifeCount(1);
+  LoseTheStage();
+  ASSERT_TRUE(WaitForDialog<MyDlg>());
+  EXPECT_EQ(Front<MyDlg>()->Title(), app_->GetGameString(78));
+  ClickAndSettle(DialogButton(Front<MyDlg>(), MyDlg::kOk));
+  ASSERT_TRUE(RunUntil([&] { return !board.IsSlidingOut() && app_->dialogOrder.empty(); }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_MAP);
+  EXPECT_TRUE(map->visible);
+  EXPECT_FALSE(app_->widgetManager->HasWidget(&board));
+  EXPECT_EQ(map->mLevel * 100 + map->mStage, 101);
+  EXPECT_EQ(app_->mLives, 3);
+  EXPECT_EQ(ProfileKey("Rona", "LEVEL"), "1");
+  EXPECT_EQ(ProfileKey("Rona", "STAGE"), "1");
+  EXPECT_EQ(ProfileKey("Rona", "LIVES"), "3");
+  EXPECT_EQ(ProfileKey("Rona", "TOTALSCORE"), "0");
+  EXPECT_TRUE(TestGameApp::Playing(app_->mThemeMusic));
+}
+
+TEST_F(CampaignTest, TheLastStageOfLevelThirtyEndsAtTheWinnerScreen) {
+  WriteProfile("Vela", "[DATA]\nLEVEL=30\nSTAGE=99\nLIVES=2\nTOTALSCORE=123456\nLS=250000\n");
+  Start();
+  app_->Load();
+  EXPECT_EQ(app_->mProfileName, "Vela");
+  StoryWidget* map = app_->mStoryWidget.get();
+  // A stage past the level's last is the level's last.
+  EXPECT_EQ(map->mStage, app_->mBoard->stageCount);
+  OpenMapPastTheGuardian();
+  EXPECT_EQ(map->mAreas, (std::array<int, 6>{0, 1, 2, 3, 4, 5}));
+  ClickAndSettle(map->Button(StoryWidget::PLAY));
+  WinTheStage();
+  ASSERT_TRUE(WaitForDialog<MyDlg>());
+  ClickAndSettle(DialogButton(Front<MyDlg>(), MyDlg::kOk));
+  ASSERT_TRUE(RunUntil([&] { return app_->mWinnerWidget && !app_->mBoard->IsSlidingOut(); }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_LAST_RESULT);
+  EXPECT_EQ(ProfileKey("Vela", "GAMEPASSED"), "1");
+  EXPECT_EQ(ProfileKey("Vela", "LEVEL"), "1");
+  EXPECT_EQ(ProfileKey("Vela", "STAGE"), "1");
+  EXPECT_EQ(ProfileKey("Vela", "LIVES"), "3");
+  EXPECT_EQ(ProfileKey("Vela", "TOTALSCORE"), "0");
+
+  ClickAndSettle(app_->mWinnerWidget->Button());
+  ASSERT_TRUE(RunUntil([&] { return app_->mWinnerWidget == nullptr; }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_MENU);
+  EXPECT_TRUE(app_->mMainMenu->visible);
+  EXPECT_EQ(app_->mMainMenu->x, 0);
+}
+
+TEST_F(CampaignTest, DamagedProfilesLoadPlayableAndUnwritableOnesAreToldOnce) {
+  const std::string huge = "[DATA]\nLEVEL=7\n" + std::string(size_t(IniFile::kMaxFileSize), 'x');
+  const struct {
+    const char* name;
+    std::string text;
+    int level, stage, lives;
+  } cases[] = {
+      {"Empty", "", 1, 1, 3},
+      {"Binary", std::string("\0\xff\x01[DATA]\x02\nLEVEL=\x80", 18), 1, 1, 3},
+      {"Huge", huge, 1, 1, 3},
+      {"Low", "[DATA]\nLEVEL=0\nSTAGE=-4\nLIVES=-2\nTOTALSCORE=-9\n", 1, 1, 3},
+      {"High", "[DATA]\nLEVEL=999\nSTAGE=999\nLIVES=77\nMUSIC=9\nSOUND=nan\n", 30, 0, 5},
+      {"Words", "[DATA]\nLEVEL=four\nSTAGE=two\nLIVES=many\nFB=yes\n", 1, 1, 3},
+  };
+  for (const auto& c : cases) WriteProfile(c.name, c.text);
+  Start();
+  app_->Load();
+  ASSERT_EQ(app_->mProfiles.Count(), 6);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    app_->mProfiles.Load(c.name);
+    const StoryWidget& map = *app_->mStoryWidget;
+    EXPECT_EQ(map.mLevel, c.level);
+    EXPECT_EQ(map.mStage, c.stage == 0 ? app_->mBoard->stageCount : c.stage);
+    EXPECT_EQ(app_->mLives, c.lives);
+    EXPECT_GE(app_->mTotalScore, 0);
+    EXPECT_TRUE(app_->mBoard->LoadStage(-1, -1));
+  }
+
+  // A profile that cannot be written: the player is told once, naming the file, and plays on.
+  app_->mProfileName = "Words";
+  const fs::path users = data_.Path() / "properties/users";
+  fs::remove(users / "Words");
+  fs::create_directories(users / "Words" / "blocker");  // a folder where the file should be
+  OpenMapPastTheGuardian();
+  EXPECT_FALSE(app_->WriteProfileKey("LEVEL", "2"));
+  auto* message = Front<YesNoDlg>();
+  ASSERT_NE(message, nullptr);
+  EXPECT_NE(message->text.find((users / "Words").string()), std::string::npos) << message->text;
+  ClickAndSettle(DialogButton(message, YesNoDlg::kYes));
+  EXPECT_FALSE(app_->WriteProfileKey("STAGE", "2"));
+  EXPECT_EQ(Front<YesNoDlg>(), nullptr);
+  ClickAndSettle(app_->mStoryWidget->Button(StoryWidget::PLAY));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_STAGE);
+}
+
+TEST_F(CampaignTest, ProfileNamesStayFilesOfTheFolderAndRenamesNeverOverwrite) {
+  for (const char* bad : {"a/b", "..", ".hidden", "x\\y", "tab\there", "   ", ""})
+    EXPECT_FALSE(ProfileNameProblem(bad).empty()) << bad;
+  EXPECT_TRUE(ProfileNameProblem("Old Oak 7").empty());
+
+  WriteProfile("Ann", "[DATA]\nLEVEL=9\n");
+  WriteProfile("Bo", "[DATA]\nLEVEL=3\n");
+  WriteProfile("notes.txt", "[DATA]\n");
+  Start();
+  app_->Load();
+  EXPECT_EQ(app_->mProfiles.Names(), (std::list<std::string>{"Ann", "Bo"}));
+  EXPECT_FALSE(app_->mProfiles.Rename("Ann", "Bo"));
+  EXPECT_FALSE(app_->mProfiles.Rename("Ann", "../Ann"));
+  EXPECT_EQ(ProfileKey("Bo", "LEVEL"), "3");
+  EXPECT_TRUE(app_->mProfiles.Rename("Ann", "Cy"));
+  EXPECT_EQ(ProfileKey("Cy", "LEVEL"), "9");
+  EXPECT_EQ(app_->mProfiles.Names(), (std::list<std::string>{"Cy", "Bo"}));
+}
+
+}  // namespace
+}  // namespace Orva
