@@ -1457,12 +1457,155 @@ def story_map():
     return c
 
 
+TITLE_FACES = ("/usr/share/fonts/opentype/linux-libertine/LinLibertine_RB.otf",
+               "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf")
+RUNE_HUES = ["#e0483a", "#4cc05a", "#f2c42a", "#a05ad0", "#b07a4a", "#3f82f0"]  # the six runes, a shade lighter
+
+
+def title_font(size):
+    for path in TITLE_FACES:
+        if os.path.exists(path):
+            return ImageFont.truetype(path, size)
+    return ImageFont.load_default()
+
+
+def dilate(mask, px):
+    """A mask grown by px pixels (round enough for outlines)."""
+    from PIL import ImageFilter
+    img = Image.fromarray(np.clip(mask * 255 + 0.5, 0, 255).astype(np.uint8), "L")
+    return np.asarray(img.filter(ImageFilter.MaxFilter(2 * px + 1)), dtype=np.float64) / 255.0
+
+
+def tapered(w, h, pts, widths):
+    """A stroke along a polyline whose width changes from point to point (a pen flourish)."""
+    p = np.asarray(pts, dtype=np.float64)
+    tang = np.gradient(p, axis=0)
+    tang /= np.maximum(np.hypot(tang[:, 0], tang[:, 1]), 1e-9)[:, None]
+    nrm = np.stack([-tang[:, 1], tang[:, 0]], axis=1) * (np.asarray(widths)[:, None] / 2)
+    outline = list(map(tuple, p + nrm)) + list(map(tuple, (p - nrm)[::-1]))
+    return A.polygon_mask(w, h, outline)
+
+
+def swash_y(cy, t):
+    """Height of the flourish's wave at t (0 next to the gem, 1 at the curl)."""
+    return cy + 2.2 * np.sin(t * np.pi * 2) * (1 - t)
+
+
+def swash(cx, cy, span, side):
+    """One half of the flourish under the title: from the centre outwards in a gentle wave, ending
+    in a curl that turns up and back."""
+    t = np.linspace(0, 1, 60)
+    xs = cx + side * (10 + t * (span - 10))
+    ys = swash_y(cy, t)
+    ang = np.linspace(np.pi / 2, np.pi / 2 + 1.6 * np.pi, 36)
+    r = np.linspace(5.5, 1.8, 36)
+    ex, ey = xs[-1], ys[-1] - 5.5
+    curl_x = ex + side * np.cos(ang) * r
+    curl_y = ey + np.sin(ang) * r
+    px = np.concatenate([xs, curl_x[1:]])
+    py = np.concatenate([ys, curl_y[1:]])
+    wd = np.concatenate([3.4 - 2.0 * t, np.linspace(1.4, 0.6, 35)])
+    return list(zip(px, py)), wd
+
+
+def wordmark(text="Miro Vale", w=440, h=112, size=79):
+    """The game's title as a logo: gold letters lit from the top left, a pale gold inner rim and a
+    dark outer one, a warm glow, and under them a pen flourish with a teal gem and the six rune
+    colours."""
+    ss = 2
+    img = Image.new("L", (w * ss, h * ss), 0)
+    d = ImageDraw.Draw(img)
+    f = title_font(size * ss)
+    box = d.textbbox((0, 0), text, font=f)
+    while box[2] - box[0] > (w - 70) * ss:  # a wider fallback face is set smaller
+        size -= 2
+        f = title_font(size * ss)
+        box = d.textbbox((0, 0), text, font=f)
+    tx = (w * ss - (box[0] + box[2])) / 2
+    ty = h * ss * 0.40 - (box[1] + box[3]) / 2
+    d.text((tx, ty), text, font=f, fill=255)
+    big = np.asarray(img, dtype=np.float64) / 255.0
+
+    def down(a):
+        return np.asarray(Image.fromarray(np.clip(a * 255 + 0.5, 0, 255).astype(np.uint8)).resize((w, h), Image.LANCZOS),
+                          dtype=np.float64) / 255.0
+
+    m = down(big)
+    inner_rim = down(dilate(big, 2 * ss))
+    outer_rim = down(dilate(big, 4 * ss))
+    left, right = (tx + box[0]) / ss, (tx + box[2]) / ss
+    top, base = (ty + box[1]) / ss, (ty + box[3]) / ss
+    x, y = A.grid(w, h)
+
+    fy, mid = base + 12, w / 2
+    span = (right - left) / 2 + 2
+    stroke = np.zeros((h, w))
+    for side in (-1, 1):
+        pts, wd = swash(mid, fy, span, side)
+        stroke = np.maximum(stroke, tapered(w, h, pts, wd))
+    gem_m = A.polygon_mask(w, h, [(mid, fy - 8), (mid + 7, fy), (mid, fy + 8), (mid - 7, fy)])
+    dots = []  # the six rune colours along the wave, three on each side of the gem
+    for k, (side, j) in enumerate([(-1, 2), (-1, 1), (-1, 0), (1, 0), (1, 1), (1, 2)]):
+        dx = mid + side * (24 + j * 17)
+        dots.append((dx, swash_y(fy, (abs(dx - mid) - 10) / (span - 10)), RUNE_HUES[k]))
+    dot_m = union(*[A.circle_mask(w, h, dx, dy, 3.4) for dx, dy, _ in dots])
+    orn = union(stroke, gem_m, dot_m)
+    orn_rim = np.clip(A.blur(orn, 1.0) * 3.0, 0, 1)
+
+    c = A.canvas(w, h)
+    shape = np.maximum(outer_rim, orn_rim)
+    A.over(c, (0.16, 0.07, 0.0, 1.0), np.clip(A.blur(shape, 8) * 1.2, 0, 1) * 0.45)
+    A.add(c, col("#ffd27a"), np.clip(A.blur(shape, 16), 0, 1) * 0.22)
+    A.over(c, (0.05, 0.02, 0.0, 1.0), np.roll(A.blur(shape, 2.0), (3, 2), (0, 1)) * 0.55)
+    A.over(c, col("#2a1304"), shape)
+
+    def lit(mask, radius, amount):
+        gy, gx = np.gradient(A.blur(mask, radius))
+        return np.clip(-(gx + gy) * amount, -1, 1)[..., None]
+
+    ring = A.canvas(w, h)
+    ring[..., :3] = np.clip(np.array(col("#f6d88a")[:3]) * (1 + 0.5 * lit(inner_rim, 1.2, 3.0)), 0, 1)
+    ring[..., 3] = inner_rim
+    A.over(c, ring)
+    A.over(c, col("#5a2e08"), np.clip(down(dilate(big, 1)) - m, 0, 1) * 0.8)
+
+    gold = A.canvas(w, h)
+    v = np.clip((y - top) / max(base - top, 1), 0, 1)
+    stops = [(0.0, "#fffbe2"), (0.45, "#ffd866"), (0.58, "#f0a42c"), (1.0, "#9a4e10")]
+    for (v0, c0), (v1, c1) in zip(stops, stops[1:]):
+        k = np.clip((v - v0) / (v1 - v0), 0, 1)[..., None]
+        band = (v >= v0)[..., None]
+        gold[..., :3] = np.where(band, np.array(col(c0)[:3]) * (1 - k) + np.array(col(c1)[:3]) * k, gold[..., :3])
+    gold[..., :3] = np.clip(gold[..., :3] * (1 + 0.4 * lit(m, 1.5, 3.5)), 0, 1)
+    gold[..., 3] = m
+    A.over(c, gold)
+    A.add(c, col("#ffffff"), np.clip(m - np.roll(m, (2, 2), (0, 1)), 0, 1) * 0.5)
+
+    og = A.canvas(w, h)
+    og[..., :3] = np.clip(np.array(col("#ffe08a")[:3]) * (1 + 0.5 * lit(stroke, 0.8, 4.0)), 0, 1)
+    og[..., 3] = stroke
+    A.over(c, og)
+    A.add(c, col("#8ff3ff"), A.blur(gem_m, 5) * 0.6)
+    A.over(c, shaded(gem_m, col("#3fb0a0"), 7990, relief=1.5, strength=3, rim=col("#ffffff")))
+    A.add(c, col("#ffffff"), A.polygon_mask(w, h, [(mid - 1, fy - 6), (mid + 2, fy - 2), (mid - 1, fy - 1), (mid - 4, fy - 2)]) * 0.6)
+    for k, (dx, dy, hue) in enumerate(dots):
+        A.over(c, shaded(A.circle_mask(w, h, dx, dy, 3.2), col(hue), 7991 + k, relief=1.0, strength=3))
+        A.add(c, col("#ffffff"), A.circle_mask(w, h, dx - 1.1, dy - 1.2, 1.0) * 0.8)
+    for gx_, gy_ in [(left + 21, top + 7), (right - 38, top + 17)]:
+        star = np.clip(A.line_mask(w, h, gx_ - 8, gy_, gx_ + 8, gy_, 1.2) + A.line_mask(w, h, gx_, gy_ - 8, gx_, gy_ + 8, 1.2), 0, 1)
+        A.add(c, col("#ffffff"), star * A.radial_falloff(w, h, gx_, gy_, 9, 1.0) * 1.6)
+        A.add(c, col("#fff6c0"), A.radial_falloff(w, h, gx_, gy_, 6, 2.0))
+    return c
+
+
 def menu_background():
-    """Main menu: the green vale at golden hour; on the left a standing rune stone with the owl
-    sage who speaks in the balloon; the right third (buttons) and the bottom strip (small buttons)
-    stay calm."""
+    """Main menu: the green vale at golden hour under the game's title (top left, clear of the
+    balloon and the buttons); on the left a standing rune stone with the owl sage who speaks in the
+    balloon; the right third (buttons) and the bottom strip (small buttons) stay calm."""
     c = landscape(0, seed=11)
     x, y = A.grid(W, H)
+    # the sun behind the title melts into a haze, so the letters stand on an even sky
+    A.over(c, A.blur(c, 16), A.radial_falloff(W, H, 110, 70, 110, 0.7))
     A.over(c, col("#ffb060"), np.clip(1 - y / H, 0, 1) * 0.15)
     f = Figure(W, H)
     stone = f.P([(40 / W, 470 / H), (52 / W, 260 / H), (88 / W, 230 / H), (128 / W, 250 / H), (140 / W, 470 / H)])
@@ -1495,6 +1638,7 @@ def menu_background():
     A.over(c, (0.05, 0.08, 0.15, 1.0), np.clip(1.0 - d, 0, 1) ** 1.5 * 0.3)
     A.over(c, (0.03, 0.06, 0.03, 1.0), np.clip((y - 400) / 60, 0, 1) * 0.45)
     sparkles(c, 7705, 50, col("#fff2b0"), (150, 300, 450, 420), 0.5, 1.4)
+    A.paste(c, wordmark(), 10, -4)
     return c
 
 
