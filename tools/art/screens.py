@@ -703,65 +703,909 @@ WAYPOINTS = [(107, 443), (130, 419), (162, 403), (194, 399), (226, 404), (233, 3
              (257, 191), (227, 210), (199, 186), (167, 207), (96, 100), (99, 70), (121, 45), (159, 41),
              (189, 52), (253, 131), (281, 146), (312, 150), (338, 137), (356, 112)]
 BOSS_POINTS = [(16, 377), (254, 358), (29, 242), (299, 214), (98, 112), (215, 31)]
+MARKER_CENTRE = (12, 11)  # the centre of a way-point marker from its top-left
+MEDALLION_R = 43  # a guardian's medallion, centred in its 90 x 90 cel
 MAP_RIGHT = 392  # the map's land ends here; the column to the right holds the prize and the window
+
+# The road comes in from the bottom edge, bends round the ice guardian's medallion and round those of
+# the volcano and the citadel (it would run under them), and ends at the citadel's gate.
+ROAD_IN = [(92, 494)]
+ROAD_BENDS = {14: [(285, 256)], 19: [(128, 214), (86, 178)], 24: [(206, 98), (228, 131)]}
+ROAD_OUT = [(351, 99)]
+ROAD_HALF = 5.0  # half the road's width, edges included
+
+# Each land holds the way-points and the guardian of its area plus these points (nearest wins), so
+# the empty corners go to the land that suits them.
+LAND_EXTRA = [
+    [(10, 478), (160, 476), (215, 462), (245, 470), (100, 400)],
+    [(10, 355), (60, 362), (300, 476), (385, 476), (388, 380)],
+    [(8, 300), (8, 245), (150, 318), (340, 325), (388, 320)],
+    [(388, 225), (388, 180), (240, 236), (150, 226), (128, 214)],
+    [(15, 20), (15, 110), (15, 190), (70, 205), (190, 12), (190, 110), (86, 178)],
+    [(388, 15), (320, 12), (388, 100), (388, 160), (225, 165), (206, 98), (228, 131)],
+]
+
+
+def marker_centres():
+    return [(x + MARKER_CENTRE[0], y + MARKER_CENTRE[1]) for x, y in WAYPOINTS]
+
+
+def medallion_centres():
+    return [(x + 45, y + 45) for x, y in BOSS_POINTS]
+
+
+def catmull_rom(points, step=2.0):
+    """A centripetal Catmull-Rom curve through the points, sampled about every step pixels; every
+    given point is one of the samples, exactly."""
+    p = np.asarray(points, dtype=np.float64)
+    ext = np.vstack([2 * p[0] - p[1], p, 2 * p[-1] - p[-2]])
+    out = [p[0]]
+    for i in range(1, len(ext) - 2):
+        p0, p1, p2, p3 = ext[i - 1:i + 3]
+        t0 = 0.0
+        t1 = t0 + max(np.hypot(*(p1 - p0)) ** 0.5, 1e-6)
+        t2 = t1 + max(np.hypot(*(p2 - p1)) ** 0.5, 1e-6)
+        t3 = t2 + max(np.hypot(*(p3 - p2)) ** 0.5, 1e-6)
+        n = max(2, int(np.ceil(np.hypot(*(p2 - p1)) / step)))
+        t = np.linspace(t1, t2, n + 1)[1:, None]
+        a1 = (t1 - t) / (t1 - t0) * p0 + (t - t0) / (t1 - t0) * p1
+        a2 = (t2 - t) / (t2 - t1) * p1 + (t - t1) / (t2 - t1) * p2
+        a3 = (t3 - t) / (t3 - t2) * p2 + (t - t2) / (t3 - t2) * p3
+        b1 = (t2 - t) / (t2 - t0) * a1 + (t - t0) / (t2 - t0) * a2
+        b2 = (t3 - t) / (t3 - t1) * a2 + (t - t1) / (t3 - t1) * a3
+        seg = (t2 - t) / (t2 - t1) * b1 + (t - t1) / (t2 - t1) * b2
+        seg[-1] = p2
+        out.extend(seg)
+    return np.array(out)
+
+
+def road_points():
+    pts = list(ROAD_IN)
+    for i, c in enumerate(marker_centres()):
+        pts.append(c)
+        pts += ROAD_BENDS.get(i, [])
+    return pts + ROAD_OUT
+
+
+def road_path():
+    """The road as a dense polyline (N x 2), through the centre of every way-point marker."""
+    return catmull_rom(road_points())
+
+
+def spur_paths(road):
+    """Short side paths from the road to each guardian's clearing."""
+    out = []
+    for gx, gy in medallion_centres():
+        d = np.hypot(road[:, 0] - gx, road[:, 1] - gy)
+        k = int(np.argmin(d))
+        if d[k] < MEDALLION_R + 8:
+            continue
+        sx, sy = road[k]
+        u = np.array([gx - sx, gy - sy]) / d[k]
+        end = np.array([gx, gy]) - u * (MEDALLION_R - 6)
+        mid = (road[k] + end) / 2 + np.array([-u[1], u[0]]) * 3
+        out.append(catmull_rom([road[k], mid, end], 1.5))
+    return out
+
+
+def polyline_distance(w, h, pts, reach):
+    """Distance from each pixel centre to a polyline, exact within reach of it (reach elsewhere)."""
+    d = np.full((h, w), float(reach))
+    for (x0, y0), (x1, y1) in zip(pts[:-1], pts[1:]):
+        bx0, bx1 = max(0, int(min(x0, x1) - reach)), min(w, int(max(x0, x1) + reach) + 2)
+        by0, by1 = max(0, int(min(y0, y1) - reach)), min(h, int(max(y0, y1) + reach) + 2)
+        if bx0 >= bx1 or by0 >= by1:
+            continue
+        xs = np.arange(bx0, bx1)[None, :] + 0.5
+        ys = np.arange(by0, by1)[:, None] + 0.5
+        dx, dy = x1 - x0, y1 - y0
+        t = np.clip(((xs - x0) * dx + (ys - y0) * dy) / max(dx * dx + dy * dy, 1e-9), 0, 1)
+        sub = d[by0:by1, bx0:bx1]
+        np.minimum(sub, np.hypot(xs - x0 - t * dx, ys - y0 - t * dy), out=sub)
+    return d
+
+
+def smoothstep(e0, e1, v):
+    t = np.clip((v - e0) / (e1 - e0), 0, 1)
+    return t * t * (3 - 2 * t)
+
+
+def land_weights(w, h):
+    """Soft shares (6 x h x w, summing to 1) of the six lands over the map."""
+    hw, hh = w // 2, h // 2  # worked out at half size: the borders are soft anyway
+    x, y = A.grid(hw, hh)
+    wx = (A.noise(hw, hh, 7601, scale=20, octaves=3) - 0.5) * 18
+    wy = (A.noise(hw, hh, 7602, scale=20, octaves=3) - 0.5) * 18
+    xx, yy = x + wx, y + wy
+    dist = []
+    for a in range(6):
+        pts = [marker_centres()[k] for k in range(a * 5, a * 5 + 5)] + [medallion_centres()[a]] + LAND_EXTRA[a]
+        d = np.min([np.hypot(xx - px / 2, yy - py / 2) for px, py in pts], axis=0) * 2
+        dist.append(np.asarray(Image.fromarray(d.astype(np.float32), "F").resize((w, h), Image.BILINEAR)))
+    dist = np.stack(dist).astype(np.float64)
+    e = np.exp(-(dist - dist.min(axis=0)) / 2.2)
+    return e / e.sum(axis=0), dist
+
+
+# The lands' ground: (low, high) colours mixed by noise, and the colour of their shade.
+GROUND = [
+    ("#5e9d42", "#9ccb5c", "#2f5a2a"),
+    ("#2b5f4c", "#3f7d5e", "#12302a"),
+    ("#d49a58", "#f0cf8e", "#8a5030"),
+    ("#b6c8ea", "#f2f7ff", "#6670b0"),
+    ("#2a1a1a", "#553532", "#0c0606"),
+    ("#4a4f9a", "#9a86c6", "#232456"),
+]
+
+
+def ground_of(a, w, h, x, y):
+    """Colour (h x w x 3) and height (h x w) of land a before lighting."""
+    lo, hi, _ = GROUND[a]
+    s = 7650 + a * 10
+    n = A.noise(w, h, s, scale=48, octaves=4)
+    f = A.noise(w, h, s + 1, scale=6, octaves=2)
+    t = np.clip((n - 0.5) * 2.2 + 0.5 + (f - 0.5) * 0.35, 0, 1)[..., None]
+    rgb = np.array(col(lo)[:3]) * (1 - t) + np.array(col(hi)[:3]) * t
+    if a == 0:  # meadows: rolling, with paler mown patches
+        height = n * 14
+        patch = np.clip((A.noise(w, h, s + 2, scale=30, octaves=2) - 0.6) * 5, 0, 1)[..., None]
+        rgb = rgb * (1 - patch * 0.25) + np.array(col("#c8e07a")[:3]) * patch * 0.25
+    elif a == 1:
+        height = n * 10
+    elif a == 2:  # dunes running across, their crests bent by the wind
+        phase = (y * 0.9 + x * 0.35) / 6.0 + n * 9.0
+        height = n * 10
+        rgb = rgb * (1.0 + 0.13 * np.cos(phase) - 0.05 * np.sin(phase))[..., None]
+    elif a == 3:  # wind-carved snow, ridged
+        r = 1 - np.abs(A.noise(w, h, s + 2, scale=26, octaves=3) - 0.5) * 2
+        height = r ** 2 * 14 + n * 8
+    elif a == 4:  # broken basalt
+        r = 1 - np.abs(A.noise(w, h, s + 2, scale=18, octaves=3) - 0.5) * 2
+        height = r ** 3 * 12 + n * 10
+    else:  # billowing cloud
+        height = A.noise(w, h, s + 2, scale=16, octaves=3) ** 2 * 16 + n * 6
+    return rgb, height
+
+
+def sprite(w, h):
+    return A.canvas(w, h), A.grid(w, h)
+
+
+def faces(c, mask, lit, dark, split_x, slope=0.0, yref=0.0):
+    """Paints a mask in two flat faces: lit left of the line x = split_x + slope (y - yref), shaded
+    right of it (an object lit from the top left)."""
+    x, y = A.grid(mask.shape[1], mask.shape[0])
+    right = np.clip(x - (split_x + slope * (y - yref)) + 0.5, 0, 1)
+    A.over(c, col(lit), mask * (1 - right))
+    A.over(c, col(dark), mask * right)
+
+
+def ground_shadow(c, cx, cy, rx, ry, strength=0.45):
+    h, w = c.shape[:2]
+    A.over(c, (0.02, 0.03, 0.05, 1.0), A.blur(A.ellipse_mask(w, h, cx, cy, rx, ry), 1.2) * strength)
+
+
+def outline_of(c, mask, colour="#1a140e", alpha=0.55):
+    """A thin dark ink line round a shape, drawn under it (the picture-book look of the map)."""
+    h, w = c.shape[:2]
+    ring = np.clip(A.blur(mask, 0.9) * 2.2, 0, 1)
+    ink = A.canvas(w, h, col(colour))
+    ink[..., 3] = ring * alpha
+    out = A.over(ink, c)
+    c[...] = out
+
+
+def round_tree(r, crown, seed):
+    w, h = int(r * 2 + 9), int(r * 2.7 + 8)
+    c, (x, y) = sprite(w, h)
+    cx, base = w / 2 - 1.5, h - 4
+    ground_shadow(c, cx + r * 0.55, base, r * 0.95, r * 0.42)
+    A.over(c, col("#5b3a20"), A.rounded_rect_mask(w, h, cx - 1.3, base - r * 1.1, cx + 1.3, base + 0.5, 0.8))
+    cy = base - r * 1.45
+    m = union(A.circle_mask(w, h, cx, cy, r), A.circle_mask(w, h, cx - r * 0.55, cy + r * 0.3, r * 0.68),
+              A.circle_mask(w, h, cx + r * 0.55, cy + r * 0.3, r * 0.68))
+    body = shaded(m, col(crown), seed, relief=max(1.2, r * 0.3), strength=2.4, texture=0.16)
+    A.over(c, body)
+    A.add(c, col("#f8ffc0"), A.circle_mask(w, h, cx - r * 0.35, cy - r * 0.35, r * 0.38) * m * 0.22)
+    A.over(c, (0.0, 0.05, 0.0, 1.0), m * np.clip((x - cx) / r + (y - cy) / r, 0, 1) * 0.3)
+    mask = np.maximum(m, A.rounded_rect_mask(w, h, cx - 1.3, base - r * 1.1, cx + 1.3, base + 0.5, 0.8))
+    outline_of(c, mask, "#13240e", 0.5)
+    return c, (cx, base)
+
+
+def pine(hh, lit, dark, seed, snow=False):
+    w, h = int(hh * 0.8 + 8), int(hh + 7)
+    c, (x, y) = sprite(w, h)
+    cx, base = w / 2 - 1, h - 3
+    ground_shadow(c, cx + hh * 0.22, base, hh * 0.32, hh * 0.12, 0.5)
+    A.over(c, col("#3b2616"), A.rounded_rect_mask(w, h, cx - 1, base - hh * 0.2, cx + 1, base + 0.5, 0.5))
+    tiers = []
+    for k in range(3):
+        top = base - hh + k * hh * 0.24
+        bot = base - hh * 0.14 - (2 - k) * hh * 0.2
+        half = hh * (0.2 + 0.09 * k)
+        tiers.append(A.polygon_mask(w, h, [(cx, top), (cx + half, bot), (cx + half * 0.4, bot - 1.2),
+                                           (cx, bot + 0.8), (cx - half * 0.4, bot - 1.2), (cx - half, bot)]))
+    m = union(*tiers)
+    faces(c, m, lit, dark, cx + 0.3)
+    if snow:
+        cap = m * np.clip((base - hh * 0.62 - y) / 2.0 + 0.5, 0, 1)
+        A.over(c, col("#f4f8ff"), cap * (1 - np.clip(x - cx, 0, 1) * 0.25))
+        for k in range(1, 3):
+            top = base - hh + k * hh * 0.24
+            A.over(c, col("#eef4ff"), m * np.clip(1 - np.abs(y - top - 2) / 1.2, 0, 1) * (np.abs(x - cx) < hh * 0.12))
+    outline_of(c, m, "#0c1c18", 0.55)
+    return c, (cx, base)
+
+
+def peak(wd, ht, seed, rock=("#9aa6cc", "#5c6498"), snow=("#ffffff", "#c8d4f0"), snow_line=0.55):
+    """A mountain: a lit and a shaded face with a jagged snow cap."""
+    w, h = int(wd + 10), int(ht + 8)
+    c, (x, y) = sprite(w, h)
+    rng = np.random.default_rng(seed)
+    cx, base = w / 2 + rng.uniform(-wd * 0.08, wd * 0.08), h - 4
+    top = base - ht
+    ground_shadow(c, cx + wd * 0.25, base - 1, wd * 0.55, ht * 0.12, 0.4)
+    shoulder_l = (cx - wd * 0.28, base - ht * rng.uniform(0.35, 0.5))
+    shoulder_r = (cx + wd * 0.3, base - ht * rng.uniform(0.3, 0.45))
+    pts = [(cx - wd / 2, base), shoulder_l, (cx, top), shoulder_r, (cx + wd / 2, base)]
+    m = A.polygon_mask(w, h, pts)
+    ridge_x = cx + wd * 0.08
+    faces(c, m, rock[0], rock[1], cx, slope=(ridge_x - cx) / ht, yref=top)
+    sl = top + ht * (1 - snow_line)
+    jag = sl + np.sin(x * 1.3 + seed) * 1.6 + np.abs(x - cx) * 0.35
+    cap = m * np.clip(jag - y + 0.5, 0, 1)
+    right = np.clip(x - cx - (y - top) * (ridge_x - cx) / ht + 0.5, 0, 1)
+    A.over(c, col(snow[0]), cap * (1 - right))
+    A.over(c, col(snow[1]), cap * right)
+    outline_of(c, m, "#28305a", 0.5)
+    return c, (cx, base)
+
+
+def column(ht, seed, broken=False, stone=("#f2d9a8", "#b98a58")):
+    w, h = 16, int(ht + 10)
+    c, (x, y) = sprite(w, h)
+    cx, base = 7.0, h - 4
+    ground_shadow(c, cx + 4, base, 7, 2.2, 0.45)
+    top = base - ht
+    shaft = A.rounded_rect_mask(w, h, cx - 2.6, top + 2, cx + 2.6, base - 1, 0.6)
+    if broken:
+        shaft = shaft * np.clip(y - (top + 4 + (x - cx) * 0.7) + 0.5, 0, 1)  # snapped off aslant
+    parts = [shaft, A.rounded_rect_mask(w, h, cx - 4, base - 2.5, cx + 4, base + 0.5, 0.5)]
+    if not broken:
+        parts.append(A.rounded_rect_mask(w, h, cx - 4, top, cx + 4, top + 2.5, 0.5))
+    m = union(*parts)
+    faces(c, m, stone[0], stone[1], cx + 0.8)
+    A.over(c, (0.3, 0.2, 0.1, 1.0), shaft * (np.abs(x - cx + 0.4) < 0.5) * 0.25)
+    outline_of(c, m, "#4a2a14", 0.5)
+    return c, (cx, base)
+
+
+def pyramid(wd, seed):
+    ht = wd * 0.62
+    w, h = int(wd + 10), int(ht + 8)
+    c, (x, y) = sprite(w, h)
+    cx, base = w / 2, h - 4
+    ground_shadow(c, cx + wd * 0.3, base - 1, wd * 0.5, ht * 0.15, 0.45)
+    m = A.polygon_mask(w, h, [(cx - wd / 2, base), (cx, base - ht), (cx + wd / 2, base)])
+    faces(c, m, "#f6d9a0", "#b77d48", cx + wd * 0.1, slope=0.1 * wd / ht, yref=base - ht)
+    steps = (np.sin((y - base) * np.pi / 2.6) > 0.75) * m
+    A.over(c, (0.35, 0.2, 0.08, 1.0), steps * 0.18)
+    outline_of(c, m, "#4a2a14", 0.5)
+    return c, (cx, base)
+
+
+def crystal(ht, seed):
+    w, h = int(ht * 0.7 + 10), int(ht + 8)
+    c, (x, y) = sprite(w, h)
+    rng = np.random.default_rng(seed)
+    cx, base = w / 2, h - 4
+    ground_shadow(c, cx + 4, base, ht * 0.35, 2.5, 0.35)
+    ms = []
+    for k, (dx, s, lean) in enumerate([(0, 1.0, 0.0), (-ht * 0.2, 0.6, -0.35), (ht * 0.18, 0.7, 0.3)]):
+        hs = ht * s * rng.uniform(0.85, 1.0)
+        bx = cx + dx
+        tip = (bx + lean * hs * 0.5, base - hs)
+        ww = ht * 0.12 * (0.7 + s * 0.3)
+        m = A.polygon_mask(w, h, [(bx - ww, base), (bx - ww + lean * hs * 0.4, base - hs * 0.78), tip,
+                                  (bx + ww + lean * hs * 0.4, base - hs * 0.78), (bx + ww, base)])
+        ms.append((m, bx + lean * (base - y) * 0.5))
+    allm = union(*[m for m, _ in ms])
+    for m, split in ms[1:] + ms[:1]:
+        right = np.clip(A.grid(w, h)[0] - split + 0.5, 0, 1)
+        A.over(c, col("#f4fdff"), m * (1 - right))
+        A.over(c, col("#7fb4e8"), m * right)
+    A.add(c, col("#ffffff"), A.blur(allm, 3) * 0.12)
+    outline_of(c, allm, "#2a3a7a", 0.45)
+    return c, (cx, base)
+
+
+def rock(r, seed, lit="#6a4a44", dark="#2a1816"):
+    w, h = int(r * 2 + 8), int(r * 1.6 + 8)
+    c, (x, y) = sprite(w, h)
+    cx, base = w / 2 - 1, h - 4
+    ground_shadow(c, cx + r * 0.4, base, r * 1.0, r * 0.35, 0.45)
+    m = A.polygon_mask(w, h, [(cx - r, base), (cx - r * 0.7, base - r * 0.8), (cx - r * 0.1, base - r * 1.2),
+                              (cx + r * 0.6, base - r * 0.9), (cx + r, base)])
+    faces(c, m, lit, dark, cx + r * 0.1, slope=0.3, yref=base - r)
+    outline_of(c, m, "#0a0505", 0.5)
+    return c, (cx, base)
+
+
+def cloud_puff(r, seed, light="#fff6f0", shade="#b8b0dc"):
+    w, h = int(r * 3.2 + 8), int(r * 1.9 + 8)
+    c, (x, y) = sprite(w, h)
+    rng = np.random.default_rng(seed)
+    cx, base = w / 2, h - 4
+    m = np.zeros((h, w))
+    for k in range(5):
+        px = cx + rng.uniform(-1.0, 1.0) * r
+        rr = r * rng.uniform(0.5, 0.85) * (1 - abs(px - cx) / (r * 2.2))
+        m = np.maximum(m, A.circle_mask(w, h, px, base - rr - rng.uniform(0, r * 0.3), rr))
+    m = np.maximum(m, A.rounded_rect_mask(w, h, cx - r * 1.3, base - r * 0.6, cx + r * 1.3, base, r * 0.3))
+    A.over(c, (0.2, 0.15, 0.4, 1), A.blur(np.roll(m, (2, 3), (0, 1)), 1.5) * 0.3)
+    t = np.clip((y - (base - r * 1.6)) / (r * 1.6), 0, 1) ** 1.3
+    body = A.canvas(w, h)
+    lo, hi = np.array(col(shade)[:3]), np.array(col(light)[:3])
+    body[..., :3] = hi * (1 - t[..., None]) + lo * t[..., None]
+    body[..., 3] = m
+    A.over(c, body)
+    outline_of(c, m, "#5a4a8a", 0.35)
+    return c, (cx, base)
+
+
+def standing_stone(ht, seed):
+    w, h = 14, int(ht + 8)
+    c, (x, y) = sprite(w, h)
+    cx, base = 6.5, h - 4
+    ground_shadow(c, cx + 3, base, 5, 2, 0.45)
+    m = union(A.rounded_rect_mask(w, h, cx - 2.8, base - ht, cx + 2.8, base + 0.5, 2.2))
+    faces(c, m, "#c6c2b4", "#7a766c", cx + 0.6)
+    A.add(c, col("#aaffb8"), A.line_mask(w, h, cx - 0.8, base - ht * 0.7, cx - 0.8, base - ht * 0.3, 1.0) * 0.7)
+    outline_of(c, m, "#22201a", 0.55)
+    return c, (cx, base)
+
+
+def cottage(seed):
+    w, h = 30, 28
+    c, (x, y) = sprite(w, h)
+    ground_shadow(c, 18, 23, 13, 3.5, 0.45)
+    wall = A.rounded_rect_mask(w, h, 6, 13, 22, 24, 0.5)
+    faces(c, wall, "#f3e6c8", "#b8a27c", 16)
+    roof = A.polygon_mask(w, h, [(4, 14), (9, 5), (19, 5), (24, 14)])
+    A.over(c, col("#c8503a"), roof)
+    A.over(c, col("#8a2e22"), roof * np.clip(x - 17, 0, 1))
+    A.over(c, col("#5a3a20"), A.rounded_rect_mask(w, h, 10, 17, 13, 24, 0.4))
+    A.add(c, col("#ffd870"), A.rounded_rect_mask(w, h, 16, 16, 19, 19, 0.3) * 0.8)
+    A.over(c, col("#7a6a60"), A.rounded_rect_mask(w, h, 17, 2, 19.5, 8, 0.3))
+    outline_of(c, union(wall, roof), "#2a1a10", 0.6)
+    return c, (14, 24)
+
+
+def palm(ht, seed):
+    w, h = int(ht + 10), int(ht + 8)
+    c, (x, y) = sprite(w, h)
+    cx, base = w / 2 - 2, h - 3
+    ground_shadow(c, cx + 5, base, ht * 0.4, 2.2, 0.45)
+    trunk = A.line_mask(w, h, cx, base, cx + ht * 0.15, base - ht * 0.8, 2.0)
+    A.over(c, col("#8a5a30"), trunk)
+    tx, ty = cx + ht * 0.15, base - ht * 0.8
+    leaves = union(*[A.line_mask(w, h, tx, ty, tx + np.cos(a) * ht * 0.42, ty + np.sin(a) * ht * 0.3 + ht * 0.08, 2.6)
+                     for a in np.radians([200, 240, 290, 330, 20, 160])])
+    faces(c, leaves, "#6ab04a", "#2f6a2c", tx + 0.5)
+    outline_of(c, union(trunk, leaves), "#1a2a10", 0.5)
+    return c, (cx, base)
+
+
+def volcano_cone(seed):
+    w, h = 110, 100
+    c, (x, y) = sprite(w, h)
+    cx, base, top = 52, 92, 28
+    ground_shadow(c, cx + 20, base - 2, 48, 8, 0.5)
+    m = A.polygon_mask(w, h, [(cx - 50, base), (cx - 28, base - 30), (cx - 12, top), (cx + 12, top),
+                              (cx + 26, base - 34), (cx + 52, base)])
+    faces(c, m, "#6a4038", "#2a1614", cx + 6, slope=0.25, yref=top)
+    crater = A.ellipse_mask(w, h, cx, top + 1, 11, 3.5)
+    A.add(c, col("#ff4a08"), A.blur(crater, 5) * 0.8)
+    A.over(c, col("#e8400c"), crater)
+    A.over(c, col("#ffc040"), A.ellipse_mask(w, h, cx - 1, top + 1.4, 6, 1.8))
+    flows = union(A.line_mask(w, h, cx - 4, top + 2, cx - 10, top + 22, 2.2),
+                  A.line_mask(w, h, cx - 10, top + 22, cx - 6, top + 40, 2.0),
+                  A.line_mask(w, h, cx - 6, top + 40, cx - 16, base - 4, 1.8),
+                  A.line_mask(w, h, cx + 5, top + 2, cx + 12, top + 26, 1.8),
+                  A.line_mask(w, h, cx + 12, top + 26, cx + 22, base - 10, 1.6)) * m
+    A.add(c, col("#ff6a10"), A.blur(flows, 2.5) * 0.9)
+    A.over(c, col("#ffc050"), flows)
+    c[..., :3] *= (0.9 + 0.2 * A.noise(w, h, seed, scale=5, octaves=2))[..., None]
+    outline_of(c, m, "#0a0404", 0.6)
+    # smoke drifting off to the right
+    smoke = union(*[A.circle_mask(w, h, cx + dx, top + dy, r)
+                    for dx, dy, r in [(2, -6, 5), (11, -11, 6.5), (22, -14, 7.5), (34, -15, 6), (43, -13, 4)]])
+    outline_of(c, smoke, "#1a0e0e", 0.5)
+    puff = A.canvas(w, h)
+    t = np.clip((y - (top - 22)) / 18.0, 0, 1)[..., None]
+    puff[..., :3] = np.array(col("#b4a4a6")[:3]) * (1 - t) + np.array(col("#5a4446")[:3]) * t
+    puff[..., 3] = smoke
+    A.over(c, puff)
+    A.add(c, col("#ff7a2a"), smoke * np.clip(1 - (top - y) / 10.0, 0, 1) * 0.35)
+    return c, (cx, base)
+
+
+def castle(seed):
+    """The citadel on its cloud: towers with pointed roofs, a wall with a gate where the road ends."""
+    w, h = 86, 96
+    c, (x, y) = sprite(w, h)
+    gx, base = 46, 86
+    A.over(c, (0.15, 0.1, 0.3, 1.0), A.blur(A.ellipse_mask(w, h, gx + 6, base + 1, 38, 6), 2) * 0.45)
+    stone_lit, stone_dark = "#ece4f6", "#9a90c4"
+    roof_lit, roof_dark = "#5a6ad0", "#2e3680"
+    parts = []
+    wall = A.rounded_rect_mask(w, h, gx - 30, base - 22, gx + 30, base, 0.5)
+    crenel = (np.sin((x - gx) * np.pi / 3.0) > 0) * (y > base - 25) * (y < base - 21) * (np.abs(x - gx) < 30)
+    wall = np.maximum(wall, crenel.astype(float))
+    faces(c, wall, stone_lit, stone_dark, gx + 22)
+    parts.append(wall)
+    for tx, tw, th in [(-30, 9, 46), (30, 9, 42), (-14, 10, 62), (12, 11, 74), (0, 8, 52)]:
+        x0 = gx + tx
+        tm = A.rounded_rect_mask(w, h, x0 - tw / 2, base - th, x0 + tw / 2, base, 0.5)
+        faces(c, tm, stone_lit, stone_dark, x0 + tw * 0.15)
+        rf = A.polygon_mask(w, h, [(x0 - tw / 2 - 2, base - th + 1), (x0, base - th - tw * 1.9), (x0 + tw / 2 + 2, base - th + 1)])
+        faces(c, rf, roof_lit, roof_dark, x0, slope=0.0)
+        A.add(c, col("#ffd870"), A.rounded_rect_mask(w, h, x0 - 1.2, base - th + 7, x0 + 1.2, base - th + 12, 1) * 0.9)
+        A.over(c, col("#ffd86a"), A.line_mask(w, h, x0, base - th - tw * 1.9, x0, base - th - tw * 1.9 - 5, 0.8))
+        parts += [tm, rf]
+    gate = union(A.rounded_rect_mask(w, h, gx - 6, base - 13, gx + 6, base + 1, 0.5), A.circle_mask(w, h, gx, base - 13, 6))
+    A.over(c, col("#2a1a3a"), gate)
+    A.add(c, col("#ffcf6a"), A.blur(gate, 2) * 0.35)
+    outline_of(c, union(*parts), "#221a44", 0.6)
+    return c, (gx, base)
+
+
+def place(c, spr, x, y):
+    s, (ax, ay) = spr
+    A.paste(c, s, int(round(x - ax)), int(round(y - ay)))
+
+
+def footprint_free(free, x, y, spr, shrink=1):
+    s, (ax, ay) = spr
+    h, w = s.shape[:2]
+    x0, y0 = int(round(x - ax)) + shrink, int(round(y - ay)) + shrink
+    x1, y1 = x0 + w - 2 * shrink, y0 + h - 2 * shrink
+    H_, W_ = free.shape
+    if x0 < 0 or y1 > H_ or x1 > W_ or y0 < -h // 2:
+        return False
+    return bool(free[max(0, y0):y1, x0:x1].all())
+
+
+class Spacing:
+    """The points placed so far, bucketed in 8-pixel cells, to keep new ones apart from them."""
+
+    CELL = 8
+
+    def __init__(self, points=()):
+        self.cells = {}
+        for x, y in points:
+            self.add(x, y)
+
+    def add(self, x, y):
+        self.cells.setdefault((int(x) // self.CELL, int(y) // self.CELL), []).append((x, y))
+
+    def clear_of(self, x, y, spacing):
+        r = int(spacing) // self.CELL + 1
+        cx, cy = int(x) // self.CELL, int(y) // self.CELL
+        for i in range(cx - r, cx + r + 1):
+            for j in range(cy - r, cy + r + 1):
+                for px, py in self.cells.get((i, j), ()):
+                    if (px - x) ** 2 + (py - y) ** 2 < spacing * spacing:
+                        return False
+        return True
+
+
+def scatter(rng, free, share, kinds, count, spacing, placed, tries=3000):
+    """Positions (x, y, sprite) for up to count sprites inside a land (share > 0.97 under the
+    sprite's foot), clear of the road and the markers, no two closer than spacing (placed: the
+    Spacing of everything placed before)."""
+    out = []
+    h, w = free.shape
+    ys, xs = np.nonzero((share > 0.97) & free)
+    if len(xs) == 0:
+        return out
+    for k in rng.integers(len(xs), size=tries):
+        if len(out) >= count:
+            break
+        x, y = xs[k] + rng.uniform(0, 1), ys[k] + rng.uniform(0, 1)
+        spr = kinds[rng.integers(len(kinds))]
+        if not placed.clear_of(x, y, spacing) or not footprint_free(free, x, y, spr):
+            continue
+        foot = spr[0].shape[1] / 2 - 3
+        if share[int(y), max(0, int(x - foot))] < 0.9 or share[int(y), min(w - 1, int(x + foot))] < 0.9:
+            continue
+        out.append((x, y, spr))
+        placed.add(x, y)
+    return out
+
+
+def lit_relief(height, strength):
+    gy, gx = np.gradient(height)
+    return np.clip(-(gx + gy) * strength, -0.6, 0.6)
+
+
+def window(c, cx, cy, reach):
+    """The part of a canvas within reach of a point (a view: drawing on it draws on the canvas),
+    and the point in its coordinates."""
+    x0, y0 = max(0, int(cx - reach)), max(0, int(cy - reach))
+    x1, y1 = min(c.shape[1], int(cx + reach) + 1), min(c.shape[0], int(cy + reach) + 1)
+    return c[y0:y1, x0:x1], cx - x0, cy - y0, (slice(y0, y1), slice(x0, x1))
+
+
+def pond(c, free, px, py, rx, ry, water, deep, shine):
+    """A pool with a wavy shore, lighter at the far side, a glint on it; its ground is taken."""
+    sub, lx, ly, at = window(c, px, py, max(rx, ry) + 8)
+    h, w = sub.shape[:2]
+    x, y = A.grid(w, h)
+    ang = np.arctan2(y - ly, x - lx)
+    wob = 1 + 0.08 * np.sin(ang * 3 + px) + 0.05 * np.sin(ang * 5 + py)
+    m = A.coverage_from_distance((np.hypot((x - lx) / rx, (y - ly) / ry) - wob) * min(rx, ry))
+    A.over(sub, col("#3a2a1a"), np.clip(A.blur(m, 2.5) * 1.6, 0, 1) * 0.5)
+    t = np.clip((y - (ly - ry)) / (2 * ry), 0, 1)[..., None]
+    water_c = A.canvas(w, h)
+    water_c[..., :3] = np.array(col(water)[:3]) * (1 - t) + np.array(col(deep)[:3]) * t
+    water_c[..., 3] = m
+    A.over(sub, water_c)
+    A.add(sub, col(shine), A.ellipse_mask(w, h, lx - rx * 0.3, ly - ry * 0.35, rx * 0.35, 1.2) * m * 0.7)
+    free[at] &= A.blur(m, 3) < 0.02
+
+
+def clearing(c, a, gx, gy):
+    """Paints the ground of guardian a's clearing round its medallion and returns the sprites that
+    frame it (drawn with the others, in depth order)."""
+    ox, oy = gx, gy
+    c, gx, gy, _ = window(c, gx, gy, MEDALLION_R + 28)
+    h, w = c.shape[:2]
+    x, y = A.grid(w, h)
+    r = np.hypot(x - gx, y - gy)
+    disc = smoothstep(MEDALLION_R + 15, MEDALLION_R + 12, r)
+    rim = smoothstep(MEDALLION_R + 16, MEDALLION_R + 12.5, r) - smoothstep(MEDALLION_R + 12.5, MEDALLION_R + 9, r)
+    out = []
+
+    def ring(angles, rad, make):
+        for k, ang in enumerate(angles):
+            t = np.radians(ang)
+            out.append((ox + np.cos(t) * rad, oy + np.sin(t) * rad, make(k)))
+
+    if a == 0:  # a ring of old standing stones on a mown green
+        A.over(c, col("#a8d870"), disc * 0.75)
+        A.over(c, col("#2f5a22"), np.clip(rim, 0, 1) * 0.45)
+        flowers = (A.noise(w, h, 7701, scale=2.0, octaves=1) > 0.8) * smoothstep(MEDALLION_R + 12, MEDALLION_R + 8, r)
+        A.over(c, col("#fff4c0"), flowers * 0.9)
+        ring([-160, -125, -90, -55, -20, 15, 160, 195], MEDALLION_R + 10,
+             lambda k: standing_stone(12 + (k % 3) * 2, 7710 + k))
+    elif a == 1:  # a mossy glade ringed by tall firs, lit from above
+        A.over(c, col("#5aa070"), disc * 0.8)
+        A.add(c, col("#d8ffe0"), A.radial_falloff(w, h, gx - 10, gy - 10, MEDALLION_R + 20, 1.5) * 0.25)
+        ring([-170, -140, -115, -90, -65, -40, -12, 170], MEDALLION_R + 12,
+             lambda k: pine(24 + (k % 3) * 3, "#4a9a78", "#1f4c3e", 7720 + k))
+    elif a == 2:  # a paved court among fallen columns
+        tiles = np.clip(1 - np.abs(np.sin(r / 3.2)) * 4, 0, 1) * 0.2
+        A.over(c, col("#f4e2b8"), disc)
+        A.over(c, col("#9a6a3a"), (tiles + np.clip(rim, 0, 1) * 0.6) * disc + np.clip(rim, 0, 1) * 0.4)
+        ring([-150, -105, -75, -30, 10, 170], MEDALLION_R + 11,
+             lambda k: column(24 if k % 2 == 0 else 17, 7730 + k, broken=k % 2 == 1))
+    elif a == 3:  # a frozen pool in a crown of ice shards
+        A.over(c, col("#dff4ff"), disc)
+        A.add(c, col("#ffffff"), A.radial_falloff(w, h, gx - 20, gy - 22, MEDALLION_R + 12, 2.0) * disc * 0.5)
+        A.over(c, col("#5a80c8"), np.clip(rim, 0, 1) * 0.6)
+        ring([-160, -120, -90, -55, -20, 165, 200], MEDALLION_R + 10, lambda k: crystal(18 + (k % 3) * 4, 7740 + k))
+    elif a == 4:  # a moat of lava round a basalt island
+        moat = smoothstep(MEDALLION_R + 11, MEDALLION_R + 8, r) * smoothstep(MEDALLION_R - 2, MEDALLION_R + 2, r)
+        A.over(c, col("#1a0d0c"), disc)
+        A.add(c, col("#ff5a10"), A.blur(moat, 4) * 0.9)
+        A.over(c, col("#ffb040"), moat)
+        A.add(c, col("#fff0a0"), moat * np.clip(np.sin(np.arctan2(y - gy, x - gx) * 9) * 0.5 + 0.2, 0, 1) * 0.6)
+        ring([-150, -110, -70, -30, 160, 200], MEDALLION_R + 13, lambda k: rock(5 + (k % 3), 7750 + k))
+    else:  # a marble dais with a golden ring, in the clouds
+        A.over(c, col("#dcd4f2"), disc)
+        A.over(c, col("#d8a840"), np.clip(rim, 0, 1))
+        A.add(c, col("#fff0c0"), A.radial_falloff(w, h, gx, gy, MEDALLION_R + 26, 1.5) * 0.35)
+        ring([-160, -20, 170, 10], MEDALLION_R + 10,
+             lambda k: column(22, 7760 + k, stone=("#f8f4ff", "#a8a0d0")))
+    return out
+
+
+def flowers(c, rng, share, count):
+    """Little white, yellow and pink flowers over the meadows."""
+    h, w = share.shape
+    hues = [col("#fffbe8"), col("#ffe27a"), col("#ff9ab8"), col("#c8b0ff")]
+    for _ in range(count):
+        fx, fy = int(rng.uniform(0, w - 2)), int(rng.uniform(0, h - 2))
+        if share[fy, fx] > 0.95:
+            A.over(c[fy:fy + 2, fx:fx + 2], hues[rng.integers(4)], np.array([[0.5, 0.9], [0.9, 0.5]]))
 
 
 def story_map():
-    """The travel map: six lands laid where their way-points and guardians are (vale at the
-    bottom, forest, desert, ice, the volcano top left and the citadel top right), a trail through
-    the 30 way-points, and a calm night-blue column on the right for the prize niche, the
-    information window and the buttons."""
-    c = A.canvas(W, H, (0, 0, 0, 1))
+    """The travel map, drawn like a picture-book map: six lands laid where their way-points and
+    guardians are (the green vale at the bottom, the misty forest above it, the desert across the
+    middle, the ice above that, the volcano top left and the citadel in the clouds top right), a
+    winding road through every way-point, a clearing framed by a landmark round each guardian, and a
+    calm night-blue column on the right for the prize niche, the information window and the buttons."""
     x, y = A.grid(W, H)
-    anchors = []
+    rng = np.random.default_rng(7600)
+    share, dist = land_weights(W, H)
+    rgb = np.zeros((H, W, 3))
+    height = np.zeros((H, W))
     for a in range(6):
-        pts = WAYPOINTS[a * 5:a * 5 + 5] + [(BOSS_POINTS[a][0] + 45, BOSS_POINTS[a][1] + 45)]
-        anchors.append(np.mean(pts, axis=0))
-    wob = (A.noise(W, H, 7600, scale=70, octaves=3) - 0.5) * 140
-    dist = np.stack([np.hypot(x - ax, (y - ay) * 1.6) + wob for ax, ay in anchors])
-    order = np.argsort(dist, axis=0)
-    d0 = np.take_along_axis(dist, order[:1], 0)[0]
-    d1 = np.take_along_axis(dist, order[1:2], 0)[0]
-    for a in range(6):
-        land = landscape(a, W, H, seed=77)
-        ar = AREAS[a]
-        tex = color_field(W, H, col(ar["land"][1]), 7610 + a, 0.18, 14)
-        A.over(land, tex, np.full((H, W), 0.45))
-        inside = (order[0] == a).astype(np.float64)
-        near = np.clip((d1 - d0) / 14.0, 0, 1)
-        m = inside * (0.5 + 0.5 * near) + (order[1] == a) * (0.5 - 0.5 * near)
-        A.over(c, land, np.clip(m, 0, 1))
-    border = np.clip(1 - (d1 - d0) / 4.0, 0, 1)
-    A.over(c, col("#2a2018"), border * 0.35)
-    # the trail
-    trail = np.zeros((H, W))
-    for (x0, y0), (x1, y1) in zip(WAYPOINTS, WAYPOINTS[1:]):
-        trail = np.maximum(trail, A.line_mask(W, H, x0 + 12, y0 + 11, x1 + 12, y1 + 11, 4.5))
-    A.over(c, (0, 0, 0, 0.45), A.blur(trail, 2.5))
-    A.over(c, shaded(trail, col("#e9d6a4"), 7620, relief=1.2, texture=0.1))
-    dash = (np.sin((x + y) / 2.6) > 0.2) * np.clip(trail - A.blur(trail, 1.5) * 0, 0, 1) * 0
-    # the guardians' clearings
-    for bx, by in BOSS_POINTS:
-        A.over(c, (0.0, 0.0, 0.0, 1.0), A.radial_falloff(W, H, bx + 45, by + 47, 58, 1.5) * 0.35)
-    # the right column
+        g, hg = ground_of(a, W, H, x, y)
+        rgb += share[a][..., None] * g
+        height += share[a] * hg
+    # lands rise a little towards their middles, so borders read as valleys and ridges
+    ds = np.sort(dist, axis=0)
+    border = np.clip(ds[1] - ds[0], 0, 20)
+    height += border * 0.5
+    rgb *= (1.0 + lit_relief(A.blur(height, 1.2), 0.16))[..., None]
+    edge_line = smoothstep(4.0, 0.0, ds[1] - ds[0])
+    shade_rgb = sum(share[a][..., None] * np.array(col(GROUND[a][2])[:3]) for a in range(6))
+    rgb = rgb * (1 - edge_line[..., None] * 0.35) + shade_rgb * edge_line[..., None] * 0.35
+    c = A.canvas(W, H, (0, 0, 0, 1))
+    c[..., :3] = np.clip(rgb, 0, 1)
+
+    # what each land has on its ground
+    deep = [np.clip((s - 0.5) * 2, 0, 1) ** 2 for s in share]  # away from the borders
+    n = A.noise(W, H, 7670, scale=14, octaves=3)
+    ice_cracks = np.clip(1 - np.abs(n - 0.5) * 40, 0, 1) * (A.noise(W, H, 7673, scale=30, octaves=2) > 0.5)
+    A.over(c, col("#7e9ad8"), ice_cracks * deep[3] * 0.45)
+    veins = A.noise(W, H, 7671, scale=26, octaves=3)
+    lava = np.clip(1 - np.abs(veins - 0.5) * 60, 0, 1) * (A.noise(W, H, 7674, scale=40, octaves=2) > 0.52) * deep[4]
+    A.add(c, col("#ff4a08"), A.blur(lava, 2.5) * 0.7)
+    A.add(c, col("#ffb040"), lava * 0.75)
+    glow(c, 260, 70, 130, col("#fff0c8"), 1.6, 0.25)
+    flowers(c, rng, share[0], 140)
+
+    # the road and the paths to the guardians
+    road = road_path()
+    spurs = spur_paths(road)
+    d = polyline_distance(W, H, road, 24)
+    for sp in spurs:
+        d = np.minimum(d, polyline_distance(W, H, sp, 12) + 1.5)
+
+    free = (x < MAP_RIGHT - 3) & (d > ROAD_HALF + 2.0)
+    for mx, my in WAYPOINTS:
+        free[max(0, my - 2):my + 24, max(0, mx - 2):mx + 26] = False
+    for gx, gy in medallion_centres():
+        free &= np.hypot(x - gx, y - gy) > MEDALLION_R + 8
+
+    # a pond in the vale, a lake of fire under the volcano, an oasis at the desert's edge
+    pond(c, free, 208, 458, 30, 11, "#6ab8e0", "#2a6aa8", "#e8fbff")
+    pond(c, free, 36, 162, 26, 13, "#ff9a2a", "#c0300a", "#fff0a0")
+    pond(c, free, 337, 326, 13, 5, "#5ac8c8", "#1a7a9a", "#e8fbff")
+    A.add(c, col("#ff7a1a"), A.radial_falloff(W, H, 36, 162, 60, 2.0) * 0.5)
+
+    sprites = []
+    for a, (gx, gy) in enumerate(medallion_centres()):
+        sprites += clearing(c, a, gx, gy)
+
+    sh = np.roll(d, (2, 1), (0, 1))
+    A.over(c, (0.08, 0.05, 0.02, 1.0), smoothstep(ROAD_HALF + 2.5, ROAD_HALF - 1.0, sh) * 0.4)
+    A.over(c, col("#5a3a1e"), np.clip(ROAD_HALF - d + 0.5, 0, 1))
+    inner = np.clip(ROAD_HALF - 1.5 - d + 0.5, 0, 1)
+    t = np.clip(d / (ROAD_HALF - 1.5), 0, 1)
+    fill = A.canvas(W, H)
+    lo, hi = np.array(col("#c49a5e")[:3]), np.array(col("#f8e8bc")[:3])
+    fill[..., :3] = hi * (1 - t[..., None] ** 2) + lo * t[..., None] ** 2
+    tint = [col("#ffffff"), col("#e8f0d8"), col("#ffffff"), col("#e8f0ff"), col("#b8a8a0"), col("#f4f0ff")]
+    fill[..., :3] *= sum(share[a][..., None] * np.array(tint[a][:3]) for a in range(6))
+    fill[..., :3] *= (0.92 + 0.16 * A.noise(W, H, 7680, scale=3, octaves=2))[..., None]
+    fill[..., 3] = inner
+    A.over(c, fill)
+
+    # scenery
+    placed = Spacing((sx, sy) for sx, sy, _ in sprites)
+    cone = volcano_cone(7790)
+    sprites.append((44, 100, cone))
+    free[0:104, 0:98] = False
+    keep = castle(7791)
+    sprites.append((351, 101, keep))
+    free[0:104, 300:MAP_RIGHT] = False
+    sprites.append((160, 474, cottage(7857)))
+    free[448:480, 144:180] = False
+    sprites += [(321, 327, palm(17, 7824)), (353, 324, palm(15, 7827)), (344, 336, palm(12, 7828))]
+    free[310:340, 310:364] = False
+    trees = [round_tree(r, k, 7800 + i) for i, (r, k) in enumerate([(5, "#4f8f3f"), (6, "#3d7a34"), (7, "#62a04a"),
+                                                                     (5.5, "#7aa83c"), (8, "#467f3a")])]
+    firs = [pine(hh, lt, dk, 7810 + i) for i, (hh, lt, dk) in enumerate(
+        [(16, "#3f8a6a", "#1d4a3c"), (19, "#4a9a78", "#245a48"), (22, "#358060", "#18402f"), (14, "#55a080", "#2a5e4c")])]
+    sands = [pyramid(34, 7820), pyramid(26, 7821), pyramid(20, 7826), column(12, 7823, broken=True),
+             rock(4, 7825, "#e8c088", "#a06a38")]
+    snows = [peak(26, 22, 7830), peak(22, 19, 7831), peak(30, 26, 7832), pine(14, "#6a9ac0", "#2a4a70", 7833, snow=True),
+             pine(12, "#6a9ac0", "#2a4a70", 7835, snow=True)]
+    ashes = [rock(5, 7840), rock(7, 7841), rock(4, 7842), rock(9, 7844), peak(22, 20, 7843, rock=("#6a4640", "#261616"),
+                                                                              snow=("#4a3430", "#1a0e0e"), snow_line=0.2)]
+    clouds = [cloud_puff(9, 7850), cloud_puff(7, 7851), cloud_puff(11, 7852), cloud_puff(12, 7853)]
+    for a, kinds, count, spacing in [(1, firs, 260, 6.0), (0, trees, 40, 9.0), (2, sands, 10, 24.0),
+                                     (3, snows, 22, 13.0), (4, ashes, 18, 15.0), (5, clouds, 8, 30.0)]:
+        sprites += scatter(rng, free, share[a], kinds, count, spacing, placed)
+    others = np.min(dist[:5], axis=0)
+    bank = ((dist[5] - others > -12) & (dist[5] - others < 3)).astype(np.float64)
+    sprites += scatter(rng, free, bank, clouds[:3], 14, 16.0, placed)
+    for sx, sy, spr in sorted(sprites, key=lambda s: s[1]):
+        place(c, spr, sx, sy)
+
+    # air: mist in the forest, embers over the volcano, sparkle on the snow
+    mist = A.canvas(W, H, col("#c8f0e0"))
+    mist[..., 3] = np.clip((A.noise(W, H, 7860, scale=28, octaves=3) - 0.5) * 2.5, 0, 1) * deep[1] * 0.45
+    A.over(c, mist)
+    embers(c, 7861, 70, col("#ffb040"), (0, 0, 220, 210))
+    sparkles(c, 7862, 50, col("#ffffff"), (150, 170, MAP_RIGHT, 260), 0.4, 1.0)
+    sparkles(c, 7863, 40, col("#fff4d0"), (210, 0, MAP_RIGHT, 170), 0.4, 1.0)
+    vignette(c, 0.3)
+
+    # the right column: night-blue cloth with a faint gold lattice, lit behind the prize, darker
+    # under the buttons
     col_m = np.clip((x - MAP_RIGHT) + 0.5, 0, 1)
-    right = A.vertical_gradient(W, H, col("#15193a"), col("#2b2450"))
-    glow(right, 505, 115, 150, col("#ffd27a"), 2.0, 0.25)
-    sparkles(right, 7630, 40, col("#ffffff"), (MAP_RIGHT, 0, W, 220), 0.3, 0.8)
+    right = A.vertical_gradient(W, H, col("#161a3c"), col("#261f48"))
+    u, v = (x - y) / 18.0, (x + y) / 18.0
+    lattice = np.clip(1 - np.minimum(np.abs(u - np.round(u)), np.abs(v - np.round(v))) * 18.0, 0, 1)
+    knots = np.clip(1 - np.hypot(u - np.round(u), v - np.round(v)) * 9.0, 0, 1)
+    A.add(right, col("#d8b060"), (lattice * 0.05 + knots * 0.12) * np.clip(1 - A.noise(W, H, 7631, 40, 2) * 0.6, 0, 1))
+    glow(right, 505, 115, 160, col("#ffd27a"), 2.0, 0.28)
+    sparkles(right, 7630, 24, col("#ffffff"), (MAP_RIGHT, 0, W, 220), 0.3, 0.7)
+    A.over(right, (0.02, 0.02, 0.06, 1.0), smoothstep(420, 470, y) * 0.45)
+    A.add(right, col("#c89a48"), A.line_mask(W, H, MAP_RIGHT + 10, -5, MAP_RIGHT + 10, H + 5, 1.0) * 0.35)
     A.over(c, right, col_m)
     A.over(c, (0, 0, 0, 1.0), np.clip(1 - np.abs(x - MAP_RIGHT - 6) / 10, 0, 1) * 0.5 * (x > MAP_RIGHT))
     edge = A.line_mask(W, H, MAP_RIGHT + 1, -5, MAP_RIGHT + 1, H + 5, 5)
     A.over(c, shaded(edge, col("#c89a48"), 7640, relief=1.5, strength=3, rim=col("#fff0b0")))
-    vignette(c, 0.35)
+    return c
+
+
+TITLE_FACES = ("/usr/share/fonts/opentype/linux-libertine/LinLibertine_RB.otf",
+               "/usr/share/fonts/truetype/dejavu/DejaVuSerif-Bold.ttf")
+RUNE_HUES = ["#e0483a", "#4cc05a", "#f2c42a", "#a05ad0", "#b07a4a", "#3f82f0"]  # the six runes, a shade lighter
+
+
+def title_font(size):
+    for path in TITLE_FACES:
+        if os.path.exists(path):
+            return ImageFont.truetype(path, size)
+    return ImageFont.load_default()
+
+
+def dilate(mask, px):
+    """A mask grown by px pixels (round enough for outlines)."""
+    from PIL import ImageFilter
+    img = Image.fromarray(np.clip(mask * 255 + 0.5, 0, 255).astype(np.uint8), "L")
+    return np.asarray(img.filter(ImageFilter.MaxFilter(2 * px + 1)), dtype=np.float64) / 255.0
+
+
+def tapered(w, h, pts, widths):
+    """A stroke along a polyline whose width changes from point to point (a pen flourish)."""
+    p = np.asarray(pts, dtype=np.float64)
+    tang = np.gradient(p, axis=0)
+    tang /= np.maximum(np.hypot(tang[:, 0], tang[:, 1]), 1e-9)[:, None]
+    nrm = np.stack([-tang[:, 1], tang[:, 0]], axis=1) * (np.asarray(widths)[:, None] / 2)
+    outline = list(map(tuple, p + nrm)) + list(map(tuple, (p - nrm)[::-1]))
+    return A.polygon_mask(w, h, outline)
+
+
+def swash_y(cy, t):
+    """Height of the flourish's wave at t (0 next to the gem, 1 at the curl)."""
+    return cy + 2.2 * np.sin(t * np.pi * 2) * (1 - t)
+
+
+def swash(cx, cy, span, side):
+    """One half of the flourish under the title: from the centre outwards in a gentle wave, ending
+    in a curl that turns up and back."""
+    t = np.linspace(0, 1, 60)
+    xs = cx + side * (10 + t * (span - 10))
+    ys = swash_y(cy, t)
+    ang = np.linspace(np.pi / 2, np.pi / 2 + 1.6 * np.pi, 36)
+    r = np.linspace(5.5, 1.8, 36)
+    ex, ey = xs[-1], ys[-1] - 5.5
+    curl_x = ex + side * np.cos(ang) * r
+    curl_y = ey + np.sin(ang) * r
+    px = np.concatenate([xs, curl_x[1:]])
+    py = np.concatenate([ys, curl_y[1:]])
+    wd = np.concatenate([3.4 - 2.0 * t, np.linspace(1.4, 0.6, 35)])
+    return list(zip(px, py)), wd
+
+
+def wordmark(text="Miro Vale", w=440, h=112, size=79):
+    """The game's title as a logo: gold letters lit from the top left, a pale gold inner rim and a
+    dark outer one, a warm glow, and under them a pen flourish with a teal gem and the six rune
+    colours."""
+    ss = 2
+    img = Image.new("L", (w * ss, h * ss), 0)
+    d = ImageDraw.Draw(img)
+    f = title_font(size * ss)
+    box = d.textbbox((0, 0), text, font=f)
+    while box[2] - box[0] > (w - 70) * ss:  # a wider fallback face is set smaller
+        size -= 2
+        f = title_font(size * ss)
+        box = d.textbbox((0, 0), text, font=f)
+    tx = (w * ss - (box[0] + box[2])) / 2
+    ty = h * ss * 0.40 - (box[1] + box[3]) / 2
+    d.text((tx, ty), text, font=f, fill=255)
+    big = np.asarray(img, dtype=np.float64) / 255.0
+
+    def down(a):
+        return np.asarray(Image.fromarray(np.clip(a * 255 + 0.5, 0, 255).astype(np.uint8)).resize((w, h), Image.LANCZOS),
+                          dtype=np.float64) / 255.0
+
+    m = down(big)
+    inner_rim = down(dilate(big, 2 * ss))
+    outer_rim = down(dilate(big, 4 * ss))
+    left, right = (tx + box[0]) / ss, (tx + box[2]) / ss
+    top, base = (ty + box[1]) / ss, (ty + box[3]) / ss
+    x, y = A.grid(w, h)
+
+    fy, mid = base + 12, w / 2
+    span = (right - left) / 2 + 2
+    stroke = np.zeros((h, w))
+    for side in (-1, 1):
+        pts, wd = swash(mid, fy, span, side)
+        stroke = np.maximum(stroke, tapered(w, h, pts, wd))
+    gem_m = A.polygon_mask(w, h, [(mid, fy - 8), (mid + 7, fy), (mid, fy + 8), (mid - 7, fy)])
+    dots = []  # the six rune colours along the wave, three on each side of the gem
+    for k, (side, j) in enumerate([(-1, 2), (-1, 1), (-1, 0), (1, 0), (1, 1), (1, 2)]):
+        dx = mid + side * (24 + j * 17)
+        dots.append((dx, swash_y(fy, (abs(dx - mid) - 10) / (span - 10)), RUNE_HUES[k]))
+    dot_m = union(*[A.circle_mask(w, h, dx, dy, 3.4) for dx, dy, _ in dots])
+    orn = union(stroke, gem_m, dot_m)
+    orn_rim = np.clip(A.blur(orn, 1.0) * 3.0, 0, 1)
+
+    c = A.canvas(w, h)
+    shape = np.maximum(outer_rim, orn_rim)
+    A.over(c, (0.16, 0.07, 0.0, 1.0), np.clip(A.blur(shape, 8) * 1.2, 0, 1) * 0.45)
+    A.add(c, col("#ffd27a"), np.clip(A.blur(shape, 16), 0, 1) * 0.22)
+    A.over(c, (0.05, 0.02, 0.0, 1.0), np.roll(A.blur(shape, 2.0), (3, 2), (0, 1)) * 0.55)
+    A.over(c, col("#2a1304"), shape)
+
+    def lit(mask, radius, amount):
+        gy, gx = np.gradient(A.blur(mask, radius))
+        return np.clip(-(gx + gy) * amount, -1, 1)[..., None]
+
+    ring = A.canvas(w, h)
+    ring[..., :3] = np.clip(np.array(col("#f6d88a")[:3]) * (1 + 0.5 * lit(inner_rim, 1.2, 3.0)), 0, 1)
+    ring[..., 3] = inner_rim
+    A.over(c, ring)
+    A.over(c, col("#5a2e08"), np.clip(down(dilate(big, 1)) - m, 0, 1) * 0.8)
+
+    gold = A.canvas(w, h)
+    v = np.clip((y - top) / max(base - top, 1), 0, 1)
+    stops = [(0.0, "#fffbe2"), (0.45, "#ffd866"), (0.58, "#f0a42c"), (1.0, "#9a4e10")]
+    for (v0, c0), (v1, c1) in zip(stops, stops[1:]):
+        k = np.clip((v - v0) / (v1 - v0), 0, 1)[..., None]
+        band = (v >= v0)[..., None]
+        gold[..., :3] = np.where(band, np.array(col(c0)[:3]) * (1 - k) + np.array(col(c1)[:3]) * k, gold[..., :3])
+    gold[..., :3] = np.clip(gold[..., :3] * (1 + 0.4 * lit(m, 1.5, 3.5)), 0, 1)
+    gold[..., 3] = m
+    A.over(c, gold)
+    A.add(c, col("#ffffff"), np.clip(m - np.roll(m, (2, 2), (0, 1)), 0, 1) * 0.5)
+
+    og = A.canvas(w, h)
+    og[..., :3] = np.clip(np.array(col("#ffe08a")[:3]) * (1 + 0.5 * lit(stroke, 0.8, 4.0)), 0, 1)
+    og[..., 3] = stroke
+    A.over(c, og)
+    A.add(c, col("#8ff3ff"), A.blur(gem_m, 5) * 0.6)
+    A.over(c, shaded(gem_m, col("#3fb0a0"), 7990, relief=1.5, strength=3, rim=col("#ffffff")))
+    A.add(c, col("#ffffff"), A.polygon_mask(w, h, [(mid - 1, fy - 6), (mid + 2, fy - 2), (mid - 1, fy - 1), (mid - 4, fy - 2)]) * 0.6)
+    for k, (dx, dy, hue) in enumerate(dots):
+        A.over(c, shaded(A.circle_mask(w, h, dx, dy, 3.2), col(hue), 7991 + k, relief=1.0, strength=3))
+        A.add(c, col("#ffffff"), A.circle_mask(w, h, dx - 1.1, dy - 1.2, 1.0) * 0.8)
+    for gx_, gy_ in [(left + 21, top + 7), (right - 38, top + 17)]:
+        star = np.clip(A.line_mask(w, h, gx_ - 8, gy_, gx_ + 8, gy_, 1.2) + A.line_mask(w, h, gx_, gy_ - 8, gx_, gy_ + 8, 1.2), 0, 1)
+        A.add(c, col("#ffffff"), star * A.radial_falloff(w, h, gx_, gy_, 9, 1.0) * 1.6)
+        A.add(c, col("#fff6c0"), A.radial_falloff(w, h, gx_, gy_, 6, 2.0))
     return c
 
 
 def menu_background():
-    """Main menu: the green vale at golden hour; on the left a standing rune stone with the owl
-    sage who speaks in the balloon; the right third (buttons) and the bottom strip (small buttons)
-    stay calm."""
+    """Main menu: the green vale at golden hour under the game's title (top left, clear of the
+    balloon and the buttons); on the left a standing rune stone with the owl sage who speaks in the
+    balloon; the right third (buttons) and the bottom strip (small buttons) stay calm."""
     c = landscape(0, seed=11)
     x, y = A.grid(W, H)
+    # the sun behind the title melts into a haze, so the letters stand on an even sky
+    A.over(c, A.blur(c, 16), A.radial_falloff(W, H, 110, 70, 110, 0.7))
     A.over(c, col("#ffb060"), np.clip(1 - y / H, 0, 1) * 0.15)
     f = Figure(W, H)
     stone = f.P([(40 / W, 470 / H), (52 / W, 260 / H), (88 / W, 230 / H), (128 / W, 250 / H), (140 / W, 470 / H)])
@@ -794,6 +1638,7 @@ def menu_background():
     A.over(c, (0.05, 0.08, 0.15, 1.0), np.clip(1.0 - d, 0, 1) ** 1.5 * 0.3)
     A.over(c, (0.03, 0.06, 0.03, 1.0), np.clip((y - 400) / 60, 0, 1) * 0.45)
     sparkles(c, 7705, 50, col("#fff2b0"), (150, 300, 450, 420), 0.5, 1.4)
+    A.paste(c, wordmark(), 10, -4)
     return c
 
 
