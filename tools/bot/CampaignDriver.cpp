@@ -81,8 +81,7 @@ void CampaignDriver::Act() {
         return;
       }
     }
-    if (auto* result = dynamic_cast<MyDlg*>(top); result && reportedDialog_ != result) {
-      reportedDialog_ = result;
+    if (auto* result = dynamic_cast<MyDlg*>(top)) {
       const Board& board = *app_.mBoard;
       StageResult r{board.level,        board.stage,        result->type,    board.GetScore(),
                     board.GetMinutes(), board.GetSeconds(), board.GetShots()};

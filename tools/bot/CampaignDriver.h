@@ -66,7 +66,6 @@ class CampaignDriver {
   std::unique_ptr<StageBot> bot_;
   int wait_ = 0;
   long long updates_ = 0;
-  const void* reportedDialog_ = nullptr;
   std::vector<StageResult> results_;
 };
 

@@ -2,20 +2,37 @@
 // winner screen, and prints a table of every stage it played.
 //
 //   campaignbot --game DIR [--seed N] [--runs K] [--pace TICKS]
+//   campaignbot --game DIR --shots OUTDIR
 //
 // The game runs headless in DIR with a fresh data folder for each run: the bot types a name at the
 // first start, presses the story button, the guardians' OK and the map's Play, plays each stage
 // through the board's input, and presses OK on every result. A lost campaign starts again from
 // level 1, as it does for a player. Each run ends at the winner screen, or after 20 hours of the
 // game's clock.
+//
+// --shots walks through the campaign's screens instead and writes what the window shows as PNGs:
+// the loading bar half full, the name entry, the main menu with a hint, the map with the first
+// guardian, the map blinking its way-point, the result of a won stage, of a lost one and of an
+// endless game, and the winner screen.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "framework/graphics/MemoryImage.h"
 #include "framework/platform/HeadlessWindowSystem.h"
+#include "framework/platform/KeyCodes.h"
+#include "framework/resources/ImageBridge.h"
 #include "game/app/GameApp.h"
+#include "game/board/Board.h"
 #include "game/core/IniFile.h"
+#include "game/screens/BossDlg.h"
+#include "game/screens/EnterValDlg.h"
+#include "game/screens/MainMenu.h"
+#include "game/screens/MyDlg.h"
+#include "game/screens/StoryWidget.h"
+#include "game/screens/WinnerWidget.h"
 #include "tools/bot/CampaignDriver.h"
 
 namespace {
@@ -26,19 +43,178 @@ namespace fs = std::filesystem;
 // The game, loaded by hand so the bot can step its loop.
 class CampaignApp : public GameApp {
  public:
-  CampaignApp(const std::string& game, const std::string& data, unsigned seed) {
+  CampaignApp(const std::string& game, const std::string& data, unsigned seed, const std::string& play = "") {
     startLoaderOnRun = false;
     const std::string dataSwitch = "-datadir=" + data, gameSwitch = "-changedir=" + game,
                       seedSwitch = "-seed=" + std::to_string(seed);
-    const char* argv[] = {"mirovale", "-headless", dataSwitch.c_str(), gameSwitch.c_str(), seedSwitch.c_str()};
-    SetCommandLine(5, argv);
+    std::vector<const char*> argv = {"mirovale", "-headless", dataSwitch.c_str(), gameSwitch.c_str(),
+                                     seedSwitch.c_str()};
+    if (!play.empty()) argv.push_back(play.c_str());
+    SetCommandLine(int(argv.size()), argv.data());
   }
   bool Load() {
     StartLoaderThread();
     while (!loaded && !shutdown) StepUntilUpdate();
     return loaded && !LoadingFailed();
   }
+  HeadlessWindowSystem& Input() { return *dynamic_cast<HeadlessWindowSystem*>(windowSystem.get()); }
+  // Loop updates until the condition holds; false when it never did.
+  template <typename Condition>
+  bool RunUntil(Condition condition, int limit = 100000) {
+    for (int i = 0; i < limit; ++i) {
+      if (condition()) return true;
+      if (!StepUntilUpdate()) break;
+    }
+    return condition();
+  }
+  void Updates(int n) {
+    for (int i = 0; i < n; ++i) StepUntilUpdate();
+  }
+  // The dialog in front, when it is of this kind and has come to rest.
+  template <typename T>
+  T* Front() {
+    T* dialog = dialogOrder.empty() ? nullptr : dynamic_cast<T*>(dialogOrder.back());
+    return dialog && !dialog->Slide().active ? dialog : nullptr;
+  }
+  bool Shot(const fs::path& file) {
+    HeadlessWindowSystem& input = Input();
+    MemoryImage image;
+    image.Create(input.FrameWidth(), input.FrameHeight());
+    image.ForceAlphaFlags(false, false);
+    const auto& frame = input.Frame();
+    uint32_t* pixels = image.GetPixels();
+    if (pixels == nullptr || frame.size() < size_t(input.FrameWidth()) * size_t(input.FrameHeight())) return false;
+    for (size_t i = 0; i < size_t(input.FrameWidth()) * size_t(input.FrameHeight()); ++i)
+      pixels[i] = frame[i] | 0xFF000000u;
+    image.PixelsChanged();
+    const bool written = WriteImagePNG(&image, file.string());
+    std::printf("campaignbot: %s %s\n", written ? "wrote" : "could not write", file.string().c_str());
+    return written;
+  }
 };
+
+ButtonWidget* FirstButton(Widget* dialog) {
+  for (Widget* child : dialog->children)
+    if (auto* button = dynamic_cast<ButtonWidget*>(child)) return button;
+  return nullptr;
+}
+
+void ClearField(Board& board) {
+  for (int row = 0; row < Board::kRows; ++row)
+    for (int column = 0; column < Board::kColumns; ++column) board.SetCell(row, column, -1);
+  board.mRowsLeft = 0;
+}
+
+void HangColumn(Board& board) {
+  for (int row = 1; row <= 13; ++row) board.SetCell(row, 0, 5 - row % 3);
+}
+
+int TakeShots(const std::string& game, const fs::path& folder) {
+  fs::create_directories(folder);
+  const fs::path data = fs::temp_directory_path() / "campaignbot_shots";
+  int failures = 0;
+  auto check = [&](bool ok, const char* what) {
+    if (!ok) {
+      std::fprintf(stderr, "campaignbot: %s did not happen\n", what);
+      ++failures;
+    }
+    return ok;
+  };
+  {
+    fs::remove_all(data);
+    CampaignApp app(game, data.string(), 4);
+    app.Init();
+    // The bar half full, as it would be half way through loading.
+    app.loaderStarted = true;
+    app.loaderTasksDone = app.loaderTaskCount / 2;
+    app.Updates(3);
+    app.Shot(folder / "01_loading.png");
+    app.loaderTasksDone = 0;
+    app.loaderStarted = false;
+    if (!app.Load()) return 1;
+    CampaignDriver hand(app, app.Input(), {});
+    if (check(app.RunUntil([&] { return app.Front<EnterValDlg>() != nullptr; }), "the name entry")) {
+      hand.Type("Rona");
+      app.Updates(30);
+      app.Shot(folder / "02_name_entry.png");
+      app.Input().QueueKeyDown(KEYCODE_RETURN);
+      app.Updates(5);
+    }
+    Widget* story = app.mMainMenu->Button(MainMenu::STORY);
+    const Point at = story->GetScreenPos();
+    app.Input().QueueMouseMove(at.x + 40, at.y + 30);
+    app.Updates(5);
+    app.Shot(folder / "03_main_menu_hint.png");
+    hand.Click(story);
+    if (check(app.RunUntil([&] { return app.Front<BossDlg>() != nullptr; }), "the guardian")) {
+      app.Updates(2);
+      app.Shot(folder / "04_map_guardian.png");
+      hand.Click(FirstButton(app.Front<BossDlg>()));
+    }
+    StoryWidget& map = *app.mStoryWidget;
+    if (check(app.RunUntil([&] { return map.blinkToggle == 1 && app.dialogOrder.empty(); }), "the blink")) {
+      app.Updates(2);
+      app.Shot(folder / "05_map_blinking.png");
+    }
+    app.RunUntil([&] { return map.blinkCounter == -1; });
+    hand.Click(map.Button(StoryWidget::PLAY));
+    Board& board = *app.mBoard;
+    app.RunUntil([&] { return board.IsActive() && !board.IsFilling(); });
+    app.Updates(400);
+    ClearField(board);
+    if (check(app.RunUntil([&] { return app.Front<MyDlg>() != nullptr; }), "the won result")) {
+      app.Shot(folder / "06_result_won.png");
+      hand.Click(FirstButton(app.Front<MyDlg>()));
+    }
+    app.RunUntil([&] { return app.dialogOrder.empty() && board.IsActive() && !board.IsFilling(); });
+    app.Updates(300);
+    HangColumn(board);
+    if (check(app.RunUntil([&] { return app.Front<MyDlg>() != nullptr; }), "the lost result")) {
+      app.Shot(folder / "07_result_lost.png");
+    }
+  }
+  {
+    fs::remove_all(data);
+    CampaignApp app(game, data.string(), 5, "-play=endless");
+    app.Init();
+    if (!app.Load()) return 1;
+    Board& board = *app.mBoard;
+    app.RunUntil([&] { return board.IsActive() && !board.IsFilling() && !app.mLoadingScreen; });
+    app.Updates(2500);
+    HangColumn(board);
+    if (check(app.RunUntil([&] { return app.Front<MyDlg>() != nullptr; }), "the endless result")) {
+      app.Shot(folder / "08_result_endless.png");
+    }
+  }
+  {
+    fs::remove_all(data);
+    fs::create_directories(data / "properties/users");
+    std::FILE* profile = std::fopen((data / "properties/users/Vela").string().c_str(), "w");
+    if (profile) {
+      std::fputs("[DATA]\nLEVEL=30\nSTAGE=5\nLIVES=3\nTOTALSCORE=2500000\n", profile);
+      std::fclose(profile);
+    }
+    CampaignApp app(game, data.string(), 6);
+    app.Init();
+    if (!app.Load()) return 1;
+    CampaignDriver hand(app, app.Input(), {});
+    app.RunUntil([&] { return !app.mSlide.active && !app.mLoadingScreen; });
+    hand.Click(app.mMainMenu->Button(MainMenu::STORY));
+    app.RunUntil([&] { return !app.mSlide.active && app.mScreenState == GameApp::STATE_MAP; });
+    app.Updates(20);
+    hand.Click(app.mStoryWidget->Button(StoryWidget::PLAY));
+    Board& board = *app.mBoard;
+    app.RunUntil([&] { return board.IsActive() && !board.IsFilling(); });
+    ClearField(board);
+    if (app.RunUntil([&] { return app.Front<MyDlg>() != nullptr; })) hand.Click(FirstButton(app.Front<MyDlg>()));
+    if (check(app.RunUntil([&] { return app.mWinnerWidget && !board.IsSlidingOut(); }), "the winner screen")) {
+      app.Updates(2);
+      app.Shot(folder / "09_winner.png");
+    }
+  }
+  fs::remove_all(data);
+  return failures == 0 ? 0 : 1;
+}
 
 int Run(const std::string& game, unsigned seed, int pace) {
   const fs::path data = fs::temp_directory_path() / ("campaignbot_" + std::to_string(seed));
@@ -82,7 +258,7 @@ int Run(const std::string& game, unsigned seed, int pace) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string game;
+  std::string game, shots;
   unsigned seed = 1;
   int runs = 1, pace = 15;
   for (int i = 1; i + 1 < argc; i += 2) {
@@ -93,17 +269,20 @@ int main(int argc, char** argv) {
       seed = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
     } else if (arg == "--runs") {
       runs = std::atoi(argv[i + 1]);
+    } else if (arg == "--shots") {
+      shots = argv[i + 1];
     } else if (arg == "--pace") {
       pace = std::atoi(argv[i + 1]);
     } else {
-      std::fprintf(stderr, "usage: campaignbot --game DIR [--seed N] [--runs K] [--pace TICKS]\n");
+      std::fprintf(stderr, "usage: campaignbot --game DIR [--seed N] [--runs K] [--pace TICKS] | --shots OUTDIR\n");
       return 2;
     }
   }
   if (game.empty() || runs < 1 || pace < 1) {
-    std::fprintf(stderr, "usage: campaignbot --game DIR [--seed N] [--runs K] [--pace TICKS]\n");
+    std::fprintf(stderr, "usage: campaignbot --game DIR [--seed N] [--runs K] [--pace TICKS] | --shots OUTDIR\n");
     return 2;
   }
+  if (!shots.empty()) return TakeShots(fs::absolute(game).string(), fs::absolute(shots));
   int failures = 0;
   for (int run = 0; run < runs; ++run) failures += Run(game, seed + unsigned(run), pace);
   return failures == 0 ? 0 : 1;

@@ -169,7 +169,8 @@ void MainMenu::OnButtonHoverEnd(int) {
 }
 
 void MainMenu::OnButtonReleased(int id) {
-  if (app_->mSlide.active) return;
+  // Nothing starts before the player has a name: the prompt is about to open, or is open.
+  if (app_->mSlide.active || askName || pending_ == CREATE_PROFILE || pending_ == ASK_AGAIN) return;
   visible = true;
   app_->PlaySound(IsLargeButton(id) ? EFFECT_BIG_BUTTON_CLICKED : EFFECT_MEDIUM_BUTTON_CLICKED);
   const int level = app_->mStoryWidget->mLevel;

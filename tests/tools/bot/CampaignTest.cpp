@@ -132,6 +132,10 @@ TEST_F(CampaignTest, FirstStartNameMapGuardianAWonStageAndALostCampaign) {
   EXPECT_EQ(loading->ProgressWidth(), LoadingScreen::kBarWidth);
   ASSERT_TRUE(RunUntil([&] { return app_->mLoadingScreen == nullptr; }));
   EXPECT_EQ(app_->mScreenState, GameApp::STATE_MENU);
+  // A click on Story just before the prompt opens leads nowhere: the name comes first.
+  ClickAndSettle(app_->mMainMenu->Button(MainMenu::STORY));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_MENU);
+  EXPECT_FALSE(app_->mSlide.active);
 
   // No profile: the name is asked for, and the entry has no cancel button.
   ASSERT_TRUE(WaitForDialog<EnterValDlg>());
