@@ -957,9 +957,19 @@ ParticleSystem* Board::AddParticles(ParticleSystem* templ, float px, float py) {
   return system;
 }
 
+bool Board::IsTrailInFlight(const ParticleSystem* system) const {
+  for (const auto& column : inFlight_) {
+    for (const Rune* rune : column)
+      if (rune->trail == system) return true;
+  }
+  return false;
+}
+
 void Board::UpdateParticles() {
   for (auto it = particleSystems_.begin(); it != particleSystems_.end();) {
-    if ((*it)->IsFinished() && it->get() != stageWonFirst_) {
+    // A trail with a finite lifetime can finish while its rune still flies and moves it; it is
+    // kept until the rune lands or bursts.
+    if ((*it)->IsFinished() && it->get() != stageWonFirst_ && !IsTrailInFlight(it->get())) {
       it = particleSystems_.erase(it);
     } else {
       (*it)->Update(0.01f);

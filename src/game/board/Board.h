@@ -26,7 +26,8 @@ struct Rune {
   float homeX = 0, homeY = 0;
   int row = 0, column = 0;
   BonusToken* bonus = nullptr;
-  ParticleSystem* trail = nullptr;  // runes in flight only; owned by the board's particle list
+  // Runes in flight only; owned by the board's particle list, which keeps it while the rune flies.
+  ParticleSystem* trail = nullptr;
 };
 
 // A bonus riding on a rune. Phases: 1..6 blinking in, 666 stable, -1..-6 blinking out.
@@ -249,6 +250,7 @@ class Board : public Widget, public ButtonListener {
   void AddFloatingText(const std::string& text, float x, float y, int colour);
   void AddExplosion(int type, const Rune& rune, int colour);
   ParticleSystem* AddParticles(ParticleSystem* templ, float x, float y);
+  bool IsTrailInFlight(const ParticleSystem* system) const;
   void UpdateParticles();
   void UpdateExplosions();
   void UpdateFloatingTexts();

@@ -11,6 +11,7 @@
 #include "framework/platform/KeyCodes.h"
 #include "game/board/Board.h"
 #include "game/board/BoardHost.h"
+#include "game/particles/ParticleSystem.h"
 
 namespace Orva {
 namespace {
@@ -62,6 +63,19 @@ class RecordingHost : public BoardHost {
 
   int CountSound(int effect) const { return int(std::count(sounds.begin(), sounds.end(), effect)); }
 };
+
+// An effect made in place of a file: 100 particles a second of 0.05 s life, emitted for
+// `lifetime` seconds (-1 endless), simulated in steps of 1/30 s like the game's.
+std::unique_ptr<ParticleSystem> MadeEffect(float lifetime) {
+  auto effect = std::make_unique<ParticleSystem>();
+  ParticleParams& p = effect->Params();
+  p.emission = 100;
+  p.lifetime = lifetime;
+  p.lifeMin = p.lifeMax = 0.05f;
+  p.sizeStart = p.sizeEnd = 1;
+  effect->SetStepsPerSecond(30);
+  return effect;
+}
 
 std::string StageXml(const std::string& stageAttributes, const std::string& levelId = "1") {
   return "<Levels><Level id=\"" + levelId + "\" stages=\"1\"><Stage id=\"1\" " + stageAttributes +
@@ -372,6 +386,29 @@ TEST_F(BoardTest, ShotLandsUnderTheLowestRuneOfItsColumn) {
   board.Shoot();
   ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
   EXPECT_EQ(board.Cell(1, 7).kind, 1);
+}
+
+// A trail file may give the trail a finite lifetime: it then stops and loses its last particle
+// while its rune is still flying and moving it.
+TEST_F(BoardTest, ATrailThatEndsInFlightIsKeptUntilItsRuneLands) {
+  auto trail = MadeEffect(0.05f);
+  BoardParticles particles;
+  particles.flyrunsBubbles = trail.get();
+  board.SetParticles(particles);
+  StartPreparedStage();
+  SetCarriage(4, 0);
+  board.Shoot();
+  ASSERT_EQ(board.CountParticleSystems(), 1);
+  int ticks = 0;
+  for (; board.CountRunesInFlight() > 0 && ticks < 100; ++ticks) {
+    ASSERT_EQ(board.CountParticleSystems(), 1) << "tick " << ticks;
+    Tick();
+  }
+  EXPECT_GT(ticks, 30);  // long past the trail's own end
+  EXPECT_EQ(board.Cell(1, 4).kind, 0);
+  // Landed, the rune lets go of it and the finished trail is freed.
+  Tick(2);
+  EXPECT_EQ(board.CountParticleSystems(), 0);
 }
 
 TEST_F(BoardTest, AColumnTakesAnotherShotOnlyOnceItsNewestHasLandedOrIsStillLow) {
