@@ -179,10 +179,11 @@ void ParticleSystem::Update(float dt) {
 void ParticleSystem::Simulate(float dt) {
   // The stop waits until this system has emitted at least once since it was fired, so a very
   // short lifetime still shows something; the flag is the system's own, so one system's
-  // emission never decides when another stops.
+  // emission never decides when another stops. A system that can never emit (no rate, or a file
+  // that failed to load) does not wait, or it would never finish.
   if (age_ >= 0) {
     age_ += dt;
-    if (age_ >= params_.lifetime && emittedSinceFire_) {
+    if (age_ >= params_.lifetime && (emittedSinceFire_ || !CanEmit())) {
       emittedSinceFire_ = false;
       Stop();
     }
@@ -217,6 +218,10 @@ void ParticleSystem::Simulate(float dt) {
   if (age_ != kStopped) Emit(dt);
   prevX_ = curX_;
   prevY_ = curY_;
+}
+
+bool ParticleSystem::CanEmit() const {
+  return emissionMode_ == kModeSingleEnding || emissionMode_ == kModeSingle || params_.emission > 0;
 }
 
 void ParticleSystem::Emit(float dt) {

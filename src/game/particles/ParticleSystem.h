@@ -124,6 +124,8 @@ class ParticleSystem {
   };
   MemoryImage* ScaledSprite(int w, int h) const;
 
+  // Single-particle modes always emit; a continuous one only with a positive rate.
+  bool CanEmit() const;
   void Simulate(float dt);
   void Emit(float dt);
   float Uniform(float a, float b) const { return a + RandomDraw() * (b - a); }

@@ -190,6 +190,29 @@ TEST_F(DamagedParticleFiles, MissingShortOrNonFiniteFilesFailAndLeaveZeroes) {
   EXPECT_EQ(s.Params().emission, 220);
 }
 
+// Nothing emitted would otherwise hold the stop back for ever: the board keeps every such copy
+// (an explosion with its file missing) alive and updated for the rest of the game.
+TEST_F(DamagedParticleFiles, ACopyOfATemplateThatCannotEmitEndsAtItsLifetime) {
+  ParticleSystem failed;
+  ASSERT_FALSE(failed.Load((dir / "none.psi").string(), nullptr, 30));
+  auto copy = failed.Copy();
+  copy->Fire(10, 10);
+  EXPECT_EQ(Steps(*copy, 4, 0.01f), 0);  // lifetime 0: over at the first step
+  EXPECT_TRUE(copy->IsFinished());
+
+  auto silent = StillSystem();
+  silent->Params().emission = 0;
+  silent->Params().lifetime = 0.25f;
+  silent->Fire(0, 0);
+  Steps(*silent, 2, 0.1f);
+  EXPECT_FALSE(silent->IsStopped());
+  Steps(*silent, 1, 0.1f);
+  EXPECT_TRUE(silent->IsFinished());
+  // Fired again, it runs its lifetime again.
+  silent->Fire(0, 0);
+  EXPECT_FALSE(silent->IsStopped());
+}
+
 TEST(ParticleParamsTest, LayoutIsLittleEndianAtTheDocumentedOffsets) {
   uint8_t bytes[128] = {};
   bytes[4] = 0x2C, bytes[5] = 0x01;  // emission 300
