@@ -109,6 +109,8 @@ class ParticleSystem {
   float GetY() const { return curY_; }
   int LiveCount() const { return liveCount_; }
   const Particle& GetParticle(int i) const { return particles_[i]; }
+  // Memory held by the scaled copies of the image that additive particles are drawn from.
+  size_t ScaledSpriteBytes() const;
 
   // The generator all systems share: state = state * 214013 + 2531011; a draw is
   // (state >> 16) / 65535. It is seeded once, when the first system is made, unless seeded first.

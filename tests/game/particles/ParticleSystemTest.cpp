@@ -521,6 +521,35 @@ TEST(ParticleDrawTest, AdditiveParticlesAreScaledBySize) {
   EXPECT_EQ(Testing::CountNot(*screen, 0xFF102030u), 36);
 }
 
+// A legal but huge size: a 32-pixel picture at 40 times its size, shrinking to nothing. Drawn
+// at full size, every frame would scale a new sprite of up to 1280 x 1280 and keep it.
+TEST(ParticleDrawTest, HugeAdditiveParticlesAreDrawnAtABoundedSizeFromABoundedCache) {
+  auto white = MakeFilled(32, 32, 0xFFFFFFFF);
+  auto s = StillSystem();
+  s->SetImage(white.get());
+  s->SetAdditive(true);
+  s->SetEmissionMode(ParticleSystem::kModeSingle);
+  s->Params().lifeMin = s->Params().lifeMax = 3;
+  s->Params().sizeStart = 40;
+  s->Params().sizeEnd = 0;
+  s->Fire(320, 240);
+  int largest = 0, smallest = 640 * 480;
+  for (int step = 0; step < 30; ++step) {
+    Steps(*s, 1, 0.1f);
+    ASSERT_EQ(s->LiveCount(), 1);
+    auto screen = MakeScreen(640, 480);
+    Graphics g(screen.get());
+    s->Draw(&g);
+    const int lit = Testing::CountNot(*screen, 0xFF000000u);
+    largest = std::max(largest, lit);
+    smallest = std::min(smallest, lit);
+  }
+  // Still drawn large (128 pixels a side at most), and small again at the end of its life.
+  EXPECT_EQ(largest, 128 * 128);
+  EXPECT_LT(smallest, 64 * 64);
+  EXPECT_LE(s->ScaledSpriteBytes(), size_t(1) << 20);
+}
+
 TEST(ParticleDrawTest, NormalModeTintsAndNoImageDrawsNothing) {
   auto screen = MakeScreen(32, 32);
   auto white = MakeFilled(4, 4, 0xFFFFFFFF);
