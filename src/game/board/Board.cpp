@@ -1,6 +1,7 @@
 #include "game/board/Board.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -76,6 +77,13 @@ int PointsPerRune(int groupSize) {
   if (groupSize <= 8) return 72;
   if (groupSize <= 11) return 93;
   return 114;
+}
+
+// A group's points: every tripple token triples them, so a group carrying a few dozen would pass
+// any integer. Worked out wide and held at the largest int, where the score counter stops too.
+int GroupPoints(int groupSize, int multiplier) {
+  const long long points = static_cast<long long>(PointsPerRune(groupSize)) * groupSize * multiplier;
+  return static_cast<int>(std::min<long long>(points, INT_MAX));
 }
 
 }  // namespace
@@ -745,10 +753,10 @@ void Board::ExplodeGroup(std::vector<Rune*>& group, int kind, Rune* origin) {
     }
   }
 
-  const int size = int(group.size());
-  score_.Add(PointsPerRune(size) * size * multiplier);
+  const int points = GroupPoints(int(group.size()), multiplier);
+  score_.Add(points);
   GiveExtraLifeIfEarned();
-  AddFloatingText(std::to_string(PointsPerRune(size) * size * multiplier), origin->x, origin->y, ColourRow(kind));
+  AddFloatingText(std::to_string(points), origin->x, origin->y, ColourRow(kind));
   runeMoved_ = true;
   PlaySound(bonusHit ? EFFECT_BONUS_EXPLOSION : EFFECT_EXPLODE);
 }
@@ -758,7 +766,8 @@ std::string Board::ApplyToken(BonusToken* token, std::vector<Rune*>& group, int 
   std::string text;
   switch (token->kind) {
     case BONUS_TRIPPLE:
-      multiplier *= 3;
+      // Held at the largest int like the points it multiplies (3 to the 20th is past it).
+      multiplier = multiplier > INT_MAX / 3 ? INT_MAX : multiplier * 3;
       text = SafeFormat(host_ ? host_->GetGameString(TEXT_TRIPPLE) : std::string(), {multiplier});
       break;
     case BONUS_SLOW:

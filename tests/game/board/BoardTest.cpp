@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -541,6 +542,32 @@ TEST_F(BoardBonusTest, TrippleMultipliesByThreeAndTwoMultiplyByNine) {
   board.PlaceToken(2, 4, 0);
   ShootAndLand(4, 0);
   EXPECT_EQ(board.GetScore(), 3 * 51 * 9);
+}
+
+TEST_F(BoardBonusTest, AGroupFullOfTrippleTokensScoresTheLargestScoreNotAnOverflow) {
+  StartPreparedStage();
+  // 21 reds with a tripple each in columns 0 to 2; the shot into column 3 joins them: 22 runes
+  // times 114 times 3 to the 21st, far past 32 bits.
+  for (int row = 1; row <= 7; ++row) {
+    for (int column = 0; column < 3; ++column) {
+      board.SetCell(row, column, 0);
+      board.PlaceToken(row, column, 0);
+    }
+  }
+  ShootAndLand(3, 0);
+  EXPECT_EQ(board.GetLargestGroup(), 22);
+  EXPECT_EQ(board.GetScore(), INT_MAX);
+  for (int slot = 0; slot < ScoreCounter::kSlots; ++slot) EXPECT_EQ(board.Score().GetSlot(slot), 9);
+  bool sawPoints = false;
+  for (const FloatingText& text : board.FloatingTexts()) sawPoints = sawPoints || text.text == "2147483647";
+  EXPECT_TRUE(sawPoints);
+  // More points keep it there.
+  board.SetCell(1, 7, 1);
+  board.SetCell(2, 7, 1);
+  Tick(16);  // the carriage changes away from red, which has gone
+  ShootAndLand(7, 1);
+  EXPECT_EQ(board.Cell(1, 7).kind, -1);
+  EXPECT_EQ(board.GetScore(), INT_MAX);
 }
 
 TEST_F(BoardBonusTest, SlowDoublesTheIntervalOnceAndASecondSlowOnlyRestartsTheTimer) {
