@@ -384,12 +384,15 @@ void Board::Update() {
           BurstRunesInFlight();
         }
       }
-      if (endState_ == END_WON) {
-        if (explosions_.empty()) {
-          if (!sweepStarted_) StartSweep();
-          SweepStep();
-        }
-      } else if (!sliding_) {
+      if (endState_ == END_WON && explosions_.empty()) {
+        if (!sweepStarted_) StartSweep();
+        SweepStep();
+      }
+      if (sliding_) {
+        // A dead row sliding in when the stage is won finishes its slide; no row follows it.
+        slideStepToggle_ = !slideStepToggle_;
+        if (!slideStepToggle_) slideStepRequested_ = true;
+      } else if (endState_ != END_WON) {
         // The interval can shrink under the counter (a slow ending, the endless game speeding
         // up): the column is then due at once rather than never.
         if (pushCounter_ < mSpeed) {
@@ -398,9 +401,6 @@ void Board::Update() {
           pushCounter_ = 0;
           PrepareNextRowColumn();
         }
-      } else {
-        slideStepToggle_ = !slideStepToggle_;
-        if (!slideStepToggle_) slideStepRequested_ = true;
       }
       UpdateExplosions();
     }

@@ -779,6 +779,32 @@ TEST_F(BoardTest, AClearedFieldIsSweptThenWon) {
   EXPECT_EQ(host.endings.size(), 1u);
 }
 
+TEST_F(BoardTest, ARowSlidingInWhenTheStageIsWonEndsItsSlideAndNoOtherComes) {
+  StartStage(0, 0, 5);  // no supply: dead rows come every 54 ticks
+  board.SkipInitialFill();
+  board.SetCell(5, 4, 1);  // the last rune of colour
+  ASSERT_TRUE(TickUntil([&] { return board.IsSliding(); }, 200));
+  Tick(20);
+  ASSERT_TRUE(board.IsSliding());
+  board.SetCell(5, 4, -1);
+  Tick();
+  ASSERT_EQ(board.GetEndState(), Board::END_WON);
+  ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }, 100));
+  for (int row = 0; row < Board::kRows; ++row) {
+    for (int column = 0; column < 9; ++column) {
+      const Rune& rune = board.Cell(row, column);
+      EXPECT_FLOAT_EQ(rune.y, rune.homeY) << row << " " << column;
+      EXPECT_EQ(rune.kind >= Board::kDeadKind, row == 1) << row << " " << column;
+    }
+  }
+  // The sweep from under the dead row to the bottom, and no row after it.
+  ASSERT_TRUE(TickUntil([&] { return !host.endings.empty() || board.IsSliding(); }, 3000));
+  EXPECT_FALSE(board.IsSliding());
+  EXPECT_EQ(host.CountSound(5), 1);
+  EXPECT_EQ(host.CountSound(17), 13 * 9);
+  EXPECT_EQ(board.GetTopRow(), 2);
+}
+
 TEST_F(BoardTest, AShotStillFlyingWhenTheFieldIsClearedBurstsInsteadOfLanding) {
   StartStage(0, 0, 10000);
   board.SkipInitialFill();
