@@ -495,7 +495,6 @@ void Board::PrepareNextRowColumn() {
   pixelsSlid_ = 0;
   nextColumnCounter_ = 0;
   const bool realRow = mRowsLeft > 0;
-  slidingDeadRow_ = !realRow;
   --mRowsLeft;
   if (mRowsLeft < 1) mRowsLeft = -1;
   if (realRow) rowsIndicator_.RowPushed(mRowsLeft == -1);
@@ -542,8 +541,9 @@ void Board::EndSlide() {
     rune.x = rune.homeX;
     rune.y = rune.homeY;
   }
-  // The top row moves down under each dead row, so that the rows of colours stay in play.
-  if (slidingDeadRow_ && topRow_ < kLastRow) ++topRow_;
+  // Once the supply is used up the top row moves down with every slide, from the slide of the
+  // last row of colours on: that row stays above it, reached only through the groups it joins.
+  if (mRowsLeft < 0 && topRow_ < kLastRow) ++topRow_;
 }
 
 void Board::Shoot() {

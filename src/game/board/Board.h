@@ -293,7 +293,6 @@ class Board : public Widget, public ButtonListener {
   bool slideStepToggle_ = false;
   bool slideStepRequested_ = false;
   float pixelsSlid_ = 0;
-  bool slidingDeadRow_ = false;  // the row sliding in is a dead one
 
   // Shots and the carriage rune
   bool raising_ = false;

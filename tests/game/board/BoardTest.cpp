@@ -235,24 +235,24 @@ TEST_F(BoardTest, RowsArriveEveryNineTimesSpeedPlusOneTicksAndSlideIn) {
   EXPECT_EQ(ticks, 9 * (20 + 1));
 }
 
-TEST_F(BoardTest, DeadRowsComeOnceTheSupplyIsUsedAndTheTopRowMovesDownUnderEach) {
-  StartStage(1, 0, 5);
+TEST_F(BoardTest, OnceTheSupplyIsUsedTheTopRowMovesDownUnderEachRowAndDeadRowsCome) {
+  StartStage(2, 0, 5);
+  ASSERT_TRUE(TickUntil([&] { return board.mRowsLeft == 1 && !board.IsSliding(); }));
+  EXPECT_EQ(board.GetTopRow(), 1);
+  // The last row of colours uses the supply up: the top row moves down under it already.
   ASSERT_TRUE(TickUntil([&] { return board.mRowsLeft == -1; }));
   ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }));
-  // The last row of colours is still in play.
-  EXPECT_EQ(board.GetTopRow(), 1);
+  EXPECT_EQ(board.GetTopRow(), 2);
   for (int column = 0; column < 9; ++column) EXPECT_LE(board.Cell(1, column).kind, 2);
   ASSERT_TRUE(TickUntil([&] { return board.IsSliding(); }));
   ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }));
-  EXPECT_EQ(board.GetTopRow(), 2);
+  EXPECT_EQ(board.GetTopRow(), 3);
   for (int column = 0; column < 9; ++column) {
     EXPECT_GE(board.Cell(1, column).kind, 6);
     EXPECT_LE(board.Cell(1, column).kind, 11);
     EXPECT_LE(board.Cell(2, column).kind, 2);
+    EXPECT_LE(board.Cell(3, column).kind, 2);
   }
-  ASSERT_TRUE(TickUntil([&] { return board.IsSliding(); }));
-  ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }));
-  EXPECT_EQ(board.GetTopRow(), 3);
   EXPECT_EQ(board.GetRowsPushed(), 0);  // counted only in the endless game
 }
 
@@ -597,22 +597,6 @@ TEST_F(BoardBonusTest, ColourWipeDestroysEveryRuneOfTheGroupsColour) {
   EXPECT_EQ(board.GetScore(), 6 * 72);
   EXPECT_EQ(host.CountSound(12), 1);
   EXPECT_EQ(host.CountSound(2), 0);
-}
-
-TEST_F(BoardBonusTest, AWipeReachesTheLastRowOfColoursOnceTheSupplyIsUsed) {
-  StartStage(1, 0, 5);
-  board.bonusInterval = 0;
-  ASSERT_TRUE(TickUntil([&] { return board.mRowsLeft == -1 && !board.IsSliding(); }));
-  Tick(8);
-  const int colour = board.Cell(1, 0).kind;
-  board.CarriageRune().kind = colour;
-  board.SetCell(2, 4, colour);
-  board.SetCell(3, 4, colour);
-  board.PlaceToken(2, 4, 2);
-  board.AimAtColumn(4);
-  board.Shoot();
-  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
-  EXPECT_EQ(CountKind(colour), 0);
 }
 
 TEST_F(BoardBonusTest, BombDestroysTheEightNeighboursOfItsRune) {
