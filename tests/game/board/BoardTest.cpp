@@ -12,6 +12,7 @@
 #include "framework/platform/KeyCodes.h"
 #include "game/board/Board.h"
 #include "game/board/BoardHost.h"
+#include "game/board/ParticleTemplates.h"
 #include "game/particles/ParticleSystem.h"
 
 namespace Orva {
@@ -864,6 +865,26 @@ TEST_F(BoardTest, CarriageColourIsAlwaysOneStillInPlay) {
     const int colour = board.PickCarriageColour();
     EXPECT_TRUE(colour >= 0 && colour <= 2);
   }
+}
+
+// ---- One seed, one run
+
+// The framework seeds rand() from -seed; the effects draw from a generator of their own, which
+// loading the templates seeds from rand(). (Whether the files are found does not matter here.)
+TEST(ParticleTemplatesTest, TheApplicationsSeedAlsoDecidesTheEffects) {
+  auto drawsAfterLoading = [](unsigned seed) {
+    srand(seed);
+    ParticleTemplates templates;
+    std::string error;
+    templates.Load(error);
+    std::vector<float> draws;
+    for (int i = 0; i < 8; ++i) draws.push_back(ParticleSystem::RandomDraw());
+    return draws;
+  };
+  const std::vector<float> first = drawsAfterLoading(11);
+  ParticleSystem::RandomDraw();  // what effects drew in between does not carry over
+  EXPECT_EQ(drawsAfterLoading(11), first);
+  EXPECT_NE(drawsAfterLoading(12), first);
 }
 
 // ---- Level file
