@@ -1,6 +1,7 @@
 #include "game/board/Board.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -76,6 +77,13 @@ int PointsPerRune(int groupSize) {
   if (groupSize <= 8) return 72;
   if (groupSize <= 11) return 93;
   return 114;
+}
+
+// A group's points: every tripple token triples them, so a group carrying a few dozen would pass
+// any integer. Worked out wide and held at the largest int, where the score counter stops too.
+int GroupPoints(int groupSize, int multiplier) {
+  const long long points = static_cast<long long>(PointsPerRune(groupSize)) * groupSize * multiplier;
+  return static_cast<int>(std::min<long long>(points, INT_MAX));
 }
 
 }  // namespace
@@ -376,12 +384,15 @@ void Board::Update() {
           BurstRunesInFlight();
         }
       }
-      if (endState_ == END_WON) {
-        if (explosions_.empty()) {
-          if (!sweepStarted_) StartSweep();
-          SweepStep();
-        }
-      } else if (!sliding_) {
+      if (endState_ == END_WON && explosions_.empty()) {
+        if (!sweepStarted_) StartSweep();
+        SweepStep();
+      }
+      if (sliding_) {
+        // A dead row sliding in when the stage is won finishes its slide; no row follows it.
+        slideStepToggle_ = !slideStepToggle_;
+        if (!slideStepToggle_) slideStepRequested_ = true;
+      } else if (endState_ != END_WON) {
         // The interval can shrink under the counter (a slow ending, the endless game speeding
         // up): the column is then due at once rather than never.
         if (pushCounter_ < mSpeed) {
@@ -390,9 +401,6 @@ void Board::Update() {
           pushCounter_ = 0;
           PrepareNextRowColumn();
         }
-      } else {
-        slideStepToggle_ = !slideStepToggle_;
-        if (!slideStepToggle_) slideStepRequested_ = true;
       }
       UpdateExplosions();
     }
@@ -487,7 +495,6 @@ void Board::PrepareNextRowColumn() {
   pixelsSlid_ = 0;
   nextColumnCounter_ = 0;
   const bool realRow = mRowsLeft > 0;
-  slidingDeadRow_ = !realRow;
   --mRowsLeft;
   if (mRowsLeft < 1) mRowsLeft = -1;
   if (realRow) rowsIndicator_.RowPushed(mRowsLeft == -1);
@@ -534,8 +541,9 @@ void Board::EndSlide() {
     rune.x = rune.homeX;
     rune.y = rune.homeY;
   }
-  // The top row moves down under each dead row, so that the rows of colours stay in play.
-  if (slidingDeadRow_ && topRow_ < kLastRow) ++topRow_;
+  // Once the supply is used up the top row moves down with every slide, from the slide of the
+  // last row of colours on: that row stays above it, reached only through the groups it joins.
+  if (mRowsLeft < 0 && topRow_ < kLastRow) ++topRow_;
 }
 
 void Board::Shoot() {
@@ -745,10 +753,10 @@ void Board::ExplodeGroup(std::vector<Rune*>& group, int kind, Rune* origin) {
     }
   }
 
-  const int size = int(group.size());
-  score_.Add(PointsPerRune(size) * size * multiplier);
+  const int points = GroupPoints(int(group.size()), multiplier);
+  score_.Add(points);
   GiveExtraLifeIfEarned();
-  AddFloatingText(std::to_string(PointsPerRune(size) * size * multiplier), origin->x, origin->y, ColourRow(kind));
+  AddFloatingText(std::to_string(points), origin->x, origin->y, ColourRow(kind));
   runeMoved_ = true;
   PlaySound(bonusHit ? EFFECT_BONUS_EXPLOSION : EFFECT_EXPLODE);
 }
@@ -758,7 +766,8 @@ std::string Board::ApplyToken(BonusToken* token, std::vector<Rune*>& group, int 
   std::string text;
   switch (token->kind) {
     case BONUS_TRIPPLE:
-      multiplier *= 3;
+      // Held at the largest int like the points it multiplies (3 to the 20th is past it).
+      multiplier = multiplier > INT_MAX / 3 ? INT_MAX : multiplier * 3;
       text = SafeFormat(host_ ? host_->GetGameString(TEXT_TRIPPLE) : std::string(), {multiplier});
       break;
     case BONUS_SLOW:
@@ -957,9 +966,19 @@ ParticleSystem* Board::AddParticles(ParticleSystem* templ, float px, float py) {
   return system;
 }
 
+bool Board::IsTrailInFlight(const ParticleSystem* system) const {
+  for (const auto& column : inFlight_) {
+    for (const Rune* rune : column)
+      if (rune->trail == system) return true;
+  }
+  return false;
+}
+
 void Board::UpdateParticles() {
   for (auto it = particleSystems_.begin(); it != particleSystems_.end();) {
-    if ((*it)->IsFinished() && it->get() != stageWonFirst_) {
+    // A trail with a finite lifetime can finish while its rune still flies and moves it; it is
+    // kept until the rune lands or bursts.
+    if ((*it)->IsFinished() && it->get() != stageWonFirst_ && !IsTrailInFlight(it->get())) {
       it = particleSystems_.erase(it);
     } else {
       (*it)->Update(0.01f);

@@ -26,7 +26,8 @@ struct Rune {
   float homeX = 0, homeY = 0;
   int row = 0, column = 0;
   BonusToken* bonus = nullptr;
-  ParticleSystem* trail = nullptr;  // runes in flight only; owned by the board's particle list
+  // Runes in flight only; owned by the board's particle list, which keeps it while the rune flies.
+  ParticleSystem* trail = nullptr;
 };
 
 // A bonus riding on a rune. Phases: 1..6 blinking in, 666 stable, -1..-6 blinking out.
@@ -250,6 +251,7 @@ class Board : public Widget, public ButtonListener {
   void AddFloatingText(const std::string& text, float x, float y, int colour);
   void AddExplosion(int type, const Rune& rune, int colour);
   ParticleSystem* AddParticles(ParticleSystem* templ, float x, float y);
+  bool IsTrailInFlight(const ParticleSystem* system) const;
   void UpdateParticles();
   void UpdateExplosions();
   void UpdateFloatingTexts();
@@ -292,7 +294,6 @@ class Board : public Widget, public ButtonListener {
   bool slideStepToggle_ = false;
   bool slideStepRequested_ = false;
   float pixelsSlid_ = 0;
-  bool slidingDeadRow_ = false;  // the row sliding in is a dead one
 
   // Shots and the carriage rune
   bool raising_ = false;

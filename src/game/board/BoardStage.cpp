@@ -173,7 +173,7 @@ void Board::ResetBoard() {
   lossCountdown_ = 0;
   changing_ = raising_ = runeMoved_ = flashActive_ = false;
   raiseCounter_ = 0;
-  sliding_ = slideStepToggle_ = slideStepRequested_ = slidingDeadRow_ = false;
+  sliding_ = slideStepToggle_ = slideStepRequested_ = false;
   pixelsSlid_ = 0;
   inputLock_ = true;
   flashShots_ = 0;

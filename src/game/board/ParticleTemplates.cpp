@@ -1,5 +1,8 @@
 #include "game/board/ParticleTemplates.h"
 
+#include <cstdint>
+#include <cstdlib>
+
 #include "game/core/ResourceIds.h"
 #include "game/particles/ParticleSystem.h"
 
@@ -10,6 +13,9 @@ ParticleTemplates::~ParticleTemplates() = default;
 
 bool ParticleTemplates::Load(std::string& error) {
   error.clear();
+  // The effects draw from a generator of their own. Seeded from the application's (rand(), which
+  // the framework seeds from -seed), one seed gives one run, particles included.
+  ParticleSystem::SeedRandom(uint32_t(std::rand()));
   auto load = [&](const char* path, Image* image, bool additive, bool smoothSpawn) {
     auto system = std::make_unique<ParticleSystem>();
     if (!system->Load(path, image, kStepsPerSecond) && error.empty()) error = system->GetError();

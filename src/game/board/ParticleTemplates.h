@@ -21,8 +21,9 @@ class ParticleTemplates {
   ParticleTemplates(const ParticleTemplates&) = delete;
   ParticleTemplates& operator=(const ParticleTemplates&) = delete;
 
-  // Loads all six; a file that fails leaves its template with no particles. False with the first
-  // failure's message in error.
+  // Seeds the effects' generator from rand() (so -seed reaches the effects), then loads all six;
+  // a file that fails leaves its template with no particles. False with the first failure's
+  // message in error.
   bool Load(std::string& error);
 
   BoardParticles ForBoard() const;

@@ -45,6 +45,15 @@ float FastInverseLength(float d2) {
 // Larger sizes only come from damaged parameters; they would cover the screen many times over.
 constexpr float kMaxDrawSize = 64;
 
+// The software renderer's additive sprites: one per whole-pixel size up to 64 pixels a side (every
+// effect of the game stays below), then in steps of 4 pixels up to 128, where they stop growing.
+// A square picture thus has at most about 80 scaled copies (near 1 MB) whatever sizes a file asks
+// for; at full size a shrinking giant made a new sprite of up to 2048 pixels a side every frame
+// and kept them all.
+constexpr int kExactSpriteSide = 64;
+constexpr int kSpriteSideStep = 4;
+constexpr int kMaxSpriteSide = 128;
+
 int Channel(float value) { return int(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f)); }
 
 }  // namespace
@@ -179,10 +188,11 @@ void ParticleSystem::Update(float dt) {
 void ParticleSystem::Simulate(float dt) {
   // The stop waits until this system has emitted at least once since it was fired, so a very
   // short lifetime still shows something; the flag is the system's own, so one system's
-  // emission never decides when another stops.
+  // emission never decides when another stops. A system that can never emit (no rate, or a file
+  // that failed to load) does not wait, or it would never finish.
   if (age_ >= 0) {
     age_ += dt;
-    if (age_ >= params_.lifetime && emittedSinceFire_) {
+    if (age_ >= params_.lifetime && (emittedSinceFire_ || !CanEmit())) {
       emittedSinceFire_ = false;
       Stop();
     }
@@ -217,6 +227,10 @@ void ParticleSystem::Simulate(float dt) {
   if (age_ != kStopped) Emit(dt);
   prevX_ = curX_;
   prevY_ = curY_;
+}
+
+bool ParticleSystem::CanEmit() const {
+  return emissionMode_ == kModeSingleEnding || emissionMode_ == kModeSingle || params_.emission > 0;
 }
 
 void ParticleSystem::Emit(float dt) {
@@ -291,6 +305,12 @@ MemoryImage* ParticleSystem::ScaledSprite(int w, int h) const {
   return sprite.get();
 }
 
+size_t ParticleSystem::ScaledSpriteBytes() const {
+  size_t bytes = 0;
+  for (const auto& [size, sprite] : scaled_->bySize) bytes += size_t(sprite->width) * size_t(sprite->height) * 4;
+  return bytes;
+}
+
 void ParticleSystem::Draw(Graphics* g) const {
   if (!image_ || !g || liveCount_ == 0 || image_->width <= 0 || image_->height <= 0) return;
   g->SetDrawMode(additive_ ? DRAWMODE_ADDITIVE : DRAWMODE_NORMAL);
@@ -306,8 +326,14 @@ void ParticleSystem::Draw(Graphics* g) const {
     g->SetColor(Color(Channel(p.red), Channel(p.green), Channel(p.blue), Channel(p.alpha)));
     const float x = offsetX_ + p.x, y = offsetY_ + p.y;
     if (software) {
-      const int w = std::max(1, int(std::lround(float(image_->width) * p.size)));
-      const int h = std::max(1, int(std::lround(float(image_->height) * p.size)));
+      float scale = p.size;
+      const int longest = std::max(image_->width, image_->height);
+      if (float(longest) * scale > float(kExactSpriteSide)) {
+        const float side = std::round(float(longest) * scale / float(kSpriteSideStep)) * float(kSpriteSideStep);
+        scale = std::min(side, float(kMaxSpriteSide)) / float(longest);
+      }
+      const int w = std::max(1, int(std::lround(float(image_->width) * scale)));
+      const int h = std::max(1, int(std::lround(float(image_->height) * scale)));
       g->DrawImage(ScaledSprite(w, h), int(std::lround(x - float(w) / 2)), int(std::lround(y - float(h) / 2)));
     } else {
       Transform t;

@@ -109,6 +109,8 @@ class ParticleSystem {
   float GetY() const { return curY_; }
   int LiveCount() const { return liveCount_; }
   const Particle& GetParticle(int i) const { return particles_[i]; }
+  // Memory held by the scaled copies of the image that additive particles are drawn from.
+  size_t ScaledSpriteBytes() const;
 
   // The generator all systems share: state = state * 214013 + 2531011; a draw is
   // (state >> 16) / 65535. It is seeded once, when the first system is made, unless seeded first.
@@ -124,6 +126,8 @@ class ParticleSystem {
   };
   MemoryImage* ScaledSprite(int w, int h) const;
 
+  // Single-particle modes always emit; a continuous one only with a positive rate.
+  bool CanEmit() const;
   void Simulate(float dt);
   void Emit(float dt);
   float Uniform(float a, float b) const { return a + RandomDraw() * (b - a); }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -11,6 +12,8 @@
 #include "framework/platform/KeyCodes.h"
 #include "game/board/Board.h"
 #include "game/board/BoardHost.h"
+#include "game/board/ParticleTemplates.h"
+#include "game/particles/ParticleSystem.h"
 
 namespace Orva {
 namespace {
@@ -62,6 +65,19 @@ class RecordingHost : public BoardHost {
 
   int CountSound(int effect) const { return int(std::count(sounds.begin(), sounds.end(), effect)); }
 };
+
+// An effect made in place of a file: 100 particles a second of 0.05 s life, emitted for
+// `lifetime` seconds (-1 endless), simulated in steps of 1/30 s like the game's.
+std::unique_ptr<ParticleSystem> MadeEffect(float lifetime) {
+  auto effect = std::make_unique<ParticleSystem>();
+  ParticleParams& p = effect->Params();
+  p.emission = 100;
+  p.lifetime = lifetime;
+  p.lifeMin = p.lifeMax = 0.05f;
+  p.sizeStart = p.sizeEnd = 1;
+  effect->SetStepsPerSecond(30);
+  return effect;
+}
 
 std::string StageXml(const std::string& stageAttributes, const std::string& levelId = "1") {
   return "<Levels><Level id=\"" + levelId + "\" stages=\"1\"><Stage id=\"1\" " + stageAttributes +
@@ -220,24 +236,24 @@ TEST_F(BoardTest, RowsArriveEveryNineTimesSpeedPlusOneTicksAndSlideIn) {
   EXPECT_EQ(ticks, 9 * (20 + 1));
 }
 
-TEST_F(BoardTest, DeadRowsComeOnceTheSupplyIsUsedAndTheTopRowMovesDownUnderEach) {
-  StartStage(1, 0, 5);
+TEST_F(BoardTest, OnceTheSupplyIsUsedTheTopRowMovesDownUnderEachRowAndDeadRowsCome) {
+  StartStage(2, 0, 5);
+  ASSERT_TRUE(TickUntil([&] { return board.mRowsLeft == 1 && !board.IsSliding(); }));
+  EXPECT_EQ(board.GetTopRow(), 1);
+  // The last row of colours uses the supply up: the top row moves down under it already.
   ASSERT_TRUE(TickUntil([&] { return board.mRowsLeft == -1; }));
   ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }));
-  // The last row of colours is still in play.
-  EXPECT_EQ(board.GetTopRow(), 1);
+  EXPECT_EQ(board.GetTopRow(), 2);
   for (int column = 0; column < 9; ++column) EXPECT_LE(board.Cell(1, column).kind, 2);
   ASSERT_TRUE(TickUntil([&] { return board.IsSliding(); }));
   ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }));
-  EXPECT_EQ(board.GetTopRow(), 2);
+  EXPECT_EQ(board.GetTopRow(), 3);
   for (int column = 0; column < 9; ++column) {
     EXPECT_GE(board.Cell(1, column).kind, 6);
     EXPECT_LE(board.Cell(1, column).kind, 11);
     EXPECT_LE(board.Cell(2, column).kind, 2);
+    EXPECT_LE(board.Cell(3, column).kind, 2);
   }
-  ASSERT_TRUE(TickUntil([&] { return board.IsSliding(); }));
-  ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }));
-  EXPECT_EQ(board.GetTopRow(), 3);
   EXPECT_EQ(board.GetRowsPushed(), 0);  // counted only in the endless game
 }
 
@@ -374,6 +390,29 @@ TEST_F(BoardTest, ShotLandsUnderTheLowestRuneOfItsColumn) {
   EXPECT_EQ(board.Cell(1, 7).kind, 1);
 }
 
+// A trail file may give the trail a finite lifetime: it then stops and loses its last particle
+// while its rune is still flying and moving it.
+TEST_F(BoardTest, ATrailThatEndsInFlightIsKeptUntilItsRuneLands) {
+  auto trail = MadeEffect(0.05f);
+  BoardParticles particles;
+  particles.flyrunsBubbles = trail.get();
+  board.SetParticles(particles);
+  StartPreparedStage();
+  SetCarriage(4, 0);
+  board.Shoot();
+  ASSERT_EQ(board.CountParticleSystems(), 1);
+  int ticks = 0;
+  for (; board.CountRunesInFlight() > 0 && ticks < 100; ++ticks) {
+    ASSERT_EQ(board.CountParticleSystems(), 1) << "tick " << ticks;
+    Tick();
+  }
+  EXPECT_GT(ticks, 30);  // long past the trail's own end
+  EXPECT_EQ(board.Cell(1, 4).kind, 0);
+  // Landed, the rune lets go of it and the finished trail is freed.
+  Tick(2);
+  EXPECT_EQ(board.CountParticleSystems(), 0);
+}
+
 TEST_F(BoardTest, AColumnTakesAnotherShotOnlyOnceItsNewestHasLandedOrIsStillLow) {
   StartPreparedStage();
   SetCarriage(4, 1);
@@ -506,6 +545,32 @@ TEST_F(BoardBonusTest, TrippleMultipliesByThreeAndTwoMultiplyByNine) {
   EXPECT_EQ(board.GetScore(), 3 * 51 * 9);
 }
 
+TEST_F(BoardBonusTest, AGroupFullOfTrippleTokensScoresTheLargestScoreNotAnOverflow) {
+  StartPreparedStage();
+  // 21 reds with a tripple each in columns 0 to 2; the shot into column 3 joins them: 22 runes
+  // times 114 times 3 to the 21st, far past 32 bits.
+  for (int row = 1; row <= 7; ++row) {
+    for (int column = 0; column < 3; ++column) {
+      board.SetCell(row, column, 0);
+      board.PlaceToken(row, column, 0);
+    }
+  }
+  ShootAndLand(3, 0);
+  EXPECT_EQ(board.GetLargestGroup(), 22);
+  EXPECT_EQ(board.GetScore(), INT_MAX);
+  for (int slot = 0; slot < ScoreCounter::kSlots; ++slot) EXPECT_EQ(board.Score().GetSlot(slot), 9);
+  bool sawPoints = false;
+  for (const FloatingText& text : board.FloatingTexts()) sawPoints = sawPoints || text.text == "2147483647";
+  EXPECT_TRUE(sawPoints);
+  // More points keep it there.
+  board.SetCell(1, 7, 1);
+  board.SetCell(2, 7, 1);
+  Tick(16);  // the carriage changes away from red, which has gone
+  ShootAndLand(7, 1);
+  EXPECT_EQ(board.Cell(1, 7).kind, -1);
+  EXPECT_EQ(board.GetScore(), INT_MAX);
+}
+
 TEST_F(BoardBonusTest, SlowDoublesTheIntervalOnceAndASecondSlowOnlyRestartsTheTimer) {
   StartPreparedStage(3, 100);
   ShootRedGroupWithToken(1);
@@ -533,22 +598,6 @@ TEST_F(BoardBonusTest, ColourWipeDestroysEveryRuneOfTheGroupsColour) {
   EXPECT_EQ(board.GetScore(), 6 * 72);
   EXPECT_EQ(host.CountSound(12), 1);
   EXPECT_EQ(host.CountSound(2), 0);
-}
-
-TEST_F(BoardBonusTest, AWipeReachesTheLastRowOfColoursOnceTheSupplyIsUsed) {
-  StartStage(1, 0, 5);
-  board.bonusInterval = 0;
-  ASSERT_TRUE(TickUntil([&] { return board.mRowsLeft == -1 && !board.IsSliding(); }));
-  Tick(8);
-  const int colour = board.Cell(1, 0).kind;
-  board.CarriageRune().kind = colour;
-  board.SetCell(2, 4, colour);
-  board.SetCell(3, 4, colour);
-  board.PlaceToken(2, 4, 2);
-  board.AimAtColumn(4);
-  board.Shoot();
-  ASSERT_TRUE(TickUntil([&] { return board.CountRunesInFlight() == 0; }, 100));
-  EXPECT_EQ(CountKind(colour), 0);
 }
 
 TEST_F(BoardBonusTest, BombDestroysTheEightNeighboursOfItsRune) {
@@ -715,6 +764,32 @@ TEST_F(BoardTest, AClearedFieldIsSweptThenWon) {
   EXPECT_EQ(host.endings.size(), 1u);
 }
 
+TEST_F(BoardTest, ARowSlidingInWhenTheStageIsWonEndsItsSlideAndNoOtherComes) {
+  StartStage(0, 0, 5);  // no supply: dead rows come every 54 ticks
+  board.SkipInitialFill();
+  board.SetCell(5, 4, 1);  // the last rune of colour
+  ASSERT_TRUE(TickUntil([&] { return board.IsSliding(); }, 200));
+  Tick(20);
+  ASSERT_TRUE(board.IsSliding());
+  board.SetCell(5, 4, -1);
+  Tick();
+  ASSERT_EQ(board.GetEndState(), Board::END_WON);
+  ASSERT_TRUE(TickUntil([&] { return !board.IsSliding(); }, 100));
+  for (int row = 0; row < Board::kRows; ++row) {
+    for (int column = 0; column < 9; ++column) {
+      const Rune& rune = board.Cell(row, column);
+      EXPECT_FLOAT_EQ(rune.y, rune.homeY) << row << " " << column;
+      EXPECT_EQ(rune.kind >= Board::kDeadKind, row == 1) << row << " " << column;
+    }
+  }
+  // The sweep from under the dead row to the bottom, and no row after it.
+  ASSERT_TRUE(TickUntil([&] { return !host.endings.empty() || board.IsSliding(); }, 3000));
+  EXPECT_FALSE(board.IsSliding());
+  EXPECT_EQ(host.CountSound(5), 1);
+  EXPECT_EQ(host.CountSound(17), 13 * 9);
+  EXPECT_EQ(board.GetTopRow(), 2);
+}
+
 TEST_F(BoardTest, AShotStillFlyingWhenTheFieldIsClearedBurstsInsteadOfLanding) {
   StartStage(0, 0, 10000);
   board.SkipInitialFill();
@@ -790,6 +865,26 @@ TEST_F(BoardTest, CarriageColourIsAlwaysOneStillInPlay) {
     const int colour = board.PickCarriageColour();
     EXPECT_TRUE(colour >= 0 && colour <= 2);
   }
+}
+
+// ---- One seed, one run
+
+// The framework seeds rand() from -seed; the effects draw from a generator of their own, which
+// loading the templates seeds from rand(). (Whether the files are found does not matter here.)
+TEST(ParticleTemplatesTest, TheApplicationsSeedAlsoDecidesTheEffects) {
+  auto drawsAfterLoading = [](unsigned seed) {
+    srand(seed);
+    ParticleTemplates templates;
+    std::string error;
+    templates.Load(error);
+    std::vector<float> draws;
+    for (int i = 0; i < 8; ++i) draws.push_back(ParticleSystem::RandomDraw());
+    return draws;
+  };
+  const std::vector<float> first = drawsAfterLoading(11);
+  ParticleSystem::RandomDraw();  // what effects drew in between does not carry over
+  EXPECT_EQ(drawsAfterLoading(11), first);
+  EXPECT_NE(drawsAfterLoading(12), first);
 }
 
 // ---- Level file

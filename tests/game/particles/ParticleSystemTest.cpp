@@ -190,6 +190,29 @@ TEST_F(DamagedParticleFiles, MissingShortOrNonFiniteFilesFailAndLeaveZeroes) {
   EXPECT_EQ(s.Params().emission, 220);
 }
 
+// Nothing emitted would otherwise hold the stop back for ever: the board keeps every such copy
+// (an explosion with its file missing) alive and updated for the rest of the game.
+TEST_F(DamagedParticleFiles, ACopyOfATemplateThatCannotEmitEndsAtItsLifetime) {
+  ParticleSystem failed;
+  ASSERT_FALSE(failed.Load((dir / "none.psi").string(), nullptr, 30));
+  auto copy = failed.Copy();
+  copy->Fire(10, 10);
+  EXPECT_EQ(Steps(*copy, 4, 0.01f), 0);  // lifetime 0: over at the first step
+  EXPECT_TRUE(copy->IsFinished());
+
+  auto silent = StillSystem();
+  silent->Params().emission = 0;
+  silent->Params().lifetime = 0.25f;
+  silent->Fire(0, 0);
+  Steps(*silent, 2, 0.1f);
+  EXPECT_FALSE(silent->IsStopped());
+  Steps(*silent, 1, 0.1f);
+  EXPECT_TRUE(silent->IsFinished());
+  // Fired again, it runs its lifetime again.
+  silent->Fire(0, 0);
+  EXPECT_FALSE(silent->IsStopped());
+}
+
 TEST(ParticleParamsTest, LayoutIsLittleEndianAtTheDocumentedOffsets) {
   uint8_t bytes[128] = {};
   bytes[4] = 0x2C, bytes[5] = 0x01;  // emission 300
@@ -496,6 +519,35 @@ TEST(ParticleDrawTest, AdditiveParticlesAreScaledBySize) {
   EXPECT_EQ(PixelAt(*screen, 16, 21), 0xFF102030u);
   EXPECT_EQ(PixelAt(*screen, 10, 16), 0xFF102030u);
   EXPECT_EQ(Testing::CountNot(*screen, 0xFF102030u), 36);
+}
+
+// A legal but huge size: a 32-pixel picture at 40 times its size, shrinking to nothing. Drawn
+// at full size, every frame would scale a new sprite of up to 1280 x 1280 and keep it.
+TEST(ParticleDrawTest, HugeAdditiveParticlesAreDrawnAtABoundedSizeFromABoundedCache) {
+  auto white = MakeFilled(32, 32, 0xFFFFFFFF);
+  auto s = StillSystem();
+  s->SetImage(white.get());
+  s->SetAdditive(true);
+  s->SetEmissionMode(ParticleSystem::kModeSingle);
+  s->Params().lifeMin = s->Params().lifeMax = 3;
+  s->Params().sizeStart = 40;
+  s->Params().sizeEnd = 0;
+  s->Fire(320, 240);
+  int largest = 0, smallest = 640 * 480;
+  for (int step = 0; step < 30; ++step) {
+    Steps(*s, 1, 0.1f);
+    ASSERT_EQ(s->LiveCount(), 1);
+    auto screen = MakeScreen(640, 480);
+    Graphics g(screen.get());
+    s->Draw(&g);
+    const int lit = Testing::CountNot(*screen, 0xFF000000u);
+    largest = std::max(largest, lit);
+    smallest = std::min(smallest, lit);
+  }
+  // Still drawn large (128 pixels a side at most), and small again at the end of its life.
+  EXPECT_EQ(largest, 128 * 128);
+  EXPECT_LT(smallest, 64 * 64);
+  EXPECT_LE(s->ScaledSpriteBytes(), size_t(1) << 20);
 }
 
 TEST(ParticleDrawTest, NormalModeTintsAndNoImageDrawsNothing) {
