@@ -5,6 +5,7 @@
 #   scripts/bench.sh loop             the application loop: 10 s idle in real time, then redraws
 #   scripts/bench.sh audio [SECONDS]  mixing 18 effects and a streamed track offline
 #   scripts/bench.sh board [--seconds N]  the playing field at its busiest, updated and drawn
+#   scripts/bench.sh screens [--seconds N]  the main menu and the travel map at rest, and sliding
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -20,3 +21,4 @@ if [ "$which" = all ] || [ "$which" = loop ]; then
 fi
 if [ "$which" = all ] || [ "$which" = audio ]; then build/bench/audio_bench "$@"; fi
 if [ "$which" = all ] || [ "$which" = board ]; then build/bench/board_bench "$@"; fi
+if [ "$which" = all ] || [ "$which" = screens ]; then build/bench/screens_bench "$@"; fi
