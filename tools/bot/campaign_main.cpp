@@ -58,6 +58,13 @@ class CampaignApp : public GameApp {
     return loaded && !LoadingFailed();
   }
   HeadlessWindowSystem& Input() { return *dynamic_cast<HeadlessWindowSystem*>(windowSystem.get()); }
+  // Nobody watches a campaign played for its table: a frame in 50 is drawn (the loading screen,
+  // which waits to be seen full, every one), so hours of play take minutes.
+  bool DrawIfDirty() override {
+    if (drawEveryFrame || mLoadingScreen || ++framesSkipped_ % 50 == 0) return GameApp::DrawIfDirty();
+    return false;
+  }
+  bool drawEveryFrame = true;
   // Loop updates until the condition holds; false when it never did.
   template <typename Condition>
   bool RunUntil(Condition condition, int limit = 100000) {
@@ -91,6 +98,9 @@ class CampaignApp : public GameApp {
     std::printf("campaignbot: %s %s\n", written ? "wrote" : "could not write", file.string().c_str());
     return written;
   }
+
+ private:
+  int framesSkipped_ = 0;
 };
 
 ButtonWidget* FirstButton(Widget* dialog) {
@@ -220,6 +230,7 @@ int Run(const std::string& game, unsigned seed, int pace) {
   const fs::path data = fs::temp_directory_path() / ("campaignbot_" + std::to_string(seed));
   fs::remove_all(data);
   CampaignApp app(fs::absolute(game).string(), data.string(), seed);
+  app.drawEveryFrame = false;
   app.Init();
   if (!app.Load()) {
     std::fprintf(stderr, "campaignbot: the game did not load\n");

@@ -164,7 +164,7 @@ TEST_F(CampaignTest, FirstStartNameMapGuardianAWonStageAndALostCampaign) {
   EXPECT_EQ(file.KeyNames("DATA"),
             (std::vector<std::string>{"FULLSCR", "MUSIC", "SOUND", "LEVEL", "STAGE", "FB", "LIVES", "TOTALSCORE",
                                       "GAMEPASSED", "ENDLSPEED", "ENDLMIN", "ENDLSEC", "ENDLCHAIN", "LS"}));
-  EXPECT_EQ(app_->mMainMenu->BalloonText().find("Rona!") != std::string::npos, true);
+  EXPECT_NE(app_->mMainMenu->BalloonText().find("Rona!"), std::string::npos);
 
   // The map introduces the first guardian at once and remembers it has.
   ClickAndSettle(app_->mMainMenu->Button(MainMenu::STORY));
