@@ -650,8 +650,9 @@ def shadowed_cup():
     return c
 
 
-def panel(w, h, seed, header=52):
-    """A parchment panel in a carved gold frame with a darker band at the top."""
+def panel(w, h, seed, band=34):
+    """A parchment panel in a carved gold frame: a slim brown band at the top (y 10 to band) with a
+    teal gem in a gold boss that breaks the frame's top edge; plain parchment below for text."""
     c = A.canvas(w, h)
     A.over(c, (0, 0, 0, 0.55), A.blur(A.rounded_rect_mask(w, h, 4, 5, w - 1, h - 1, 14), 3))
     outer = A.rounded_rect_mask(w, h, 2, 2, w - 4, h - 4, 14)
@@ -664,14 +665,27 @@ def panel(w, h, seed, header=52):
     paper[..., :3] *= (1 - 0.25 * edge)[..., None]
     paper[..., 3] = inner
     A.over(c, paper)
-    band = A.rounded_rect_mask(w, h, 10, 10, w - 12, header, 9) * (y < header)
-    A.over(c, col("#7a5a2e", 0.85), band)
-    A.add(c, col("#ffe9a8"), A.line_mask(w, h, 18, header + 1.5, w - 20, header + 1.5, 1.2) * 0.6)
-    gem = A.ellipse_mask(w, h, w / 2, 10 + (header - 10) / 2, 11, 11)
-    glow(c, w / 2, 10 + (header - 10) / 2, 30, col("#ffd27a"), 2.0, 0.5)
-    A.over(c, shaded(gem, col("#3fb0a0"), seed + 2, relief=1.5, strength=3, rim=col("#ffffff")))
+    bandm = A.rounded_rect_mask(w, h, 10, 10, w - 12, band + 9, 9) * (y < band)
+    A.over(c, (0.2, 0.1, 0.0, 1.0), np.roll(A.blur(bandm, 1.5), 2, 0) * inner * 0.35)
+    A.over(c, col("#7a5a2e", 0.85), bandm)
+    A.add(c, col("#ffe9a8"), A.line_mask(w, h, 18, band + 1.5, w - 20, band + 1.5, 1.2) * 0.6)
+    cx, cy = w / 2, 16
     for sg in (-1, 1):
-        A.add(c, col("#ffe3a0"), A.line_mask(w, h, w / 2 + sg * 18, 31, w / 2 + sg * 70, 31, 1.5) * 0.7)
+        A.add(c, col("#ffe3a0"), A.line_mask(w, h, cx + sg * 22, cy + 6, cx + sg * 72, cy + 6, 1.5) * 0.7)
+        A.add(c, col("#ffe3a0"), A.polygon_mask(w, h, [(cx + sg * 72, cy + 3), (cx + sg * 76, cy + 6),
+                                                      (cx + sg * 72, cy + 9), (cx + sg * 68, cy + 6)]) * 0.7)
+    boss = A.circle_mask(w, h, cx, cy, 14)
+    A.over(c, (0, 0, 0, 0.5), A.blur(np.roll(boss, (2, 1), (0, 1)), 1.5))
+    A.over(c, shaded(boss, col("#c99a45"), seed + 3, relief=1.5, strength=2.5, texture=0.08, rim=col("#fff0b0")))
+    gem = A.circle_mask(w, h, cx, cy, 9.5)
+    glow(c, cx, cy, 20, col("#ffd27a"), 2.0, 0.3)
+    A.over(c, shaded(gem, col("#3fb0a0"), seed + 2, relief=1.5, strength=3, rim=col("#ffffff")))
+    A.add(c, col("#ffffff"), A.circle_mask(w, h, cx - 3, cy - 3.5, 2.0) * 0.7)
+    # a faint printed divider near the bottom, well under the lines of text
+    fy = h - 24
+    orn = union(A.line_mask(w, h, cx - 52, fy, cx - 8, fy, 1.0), A.line_mask(w, h, cx + 8, fy, cx + 52, fy, 1.0),
+                A.polygon_mask(w, h, [(cx, fy - 4), (cx + 4, fy), (cx, fy + 4), (cx - 4, fy)]))
+    A.over(c, col("#9a6e2c"), orn * 0.45)
     return c
 
 
