@@ -1522,22 +1522,30 @@ def swash(cx, cy, span, side):
     return list(zip(px, py)), wd
 
 
-def wordmark(text="Miro Vale", w=440, h=112, size=79):
+def wordmark(text="Miro Vale", w=440, h=112, size=79, leading=0, glints=None):
     """The game's title as a logo: gold letters lit from the top left, a pale gold inner rim and a
     dark outer one, a warm glow, and under them a pen flourish with a teal gem and the six rune
-    colours."""
+    colours. Text may run over several lines, leading pixels apart, each line centred; glints are
+    the places of the two sparkles (by default on the first and the last letters of the first line)."""
     ss = 2
+    lines = text.split("\n")
     img = Image.new("L", (w * ss, h * ss), 0)
     d = ImageDraw.Draw(img)
     f = title_font(size * ss)
-    box = d.textbbox((0, 0), text, font=f)
-    while box[2] - box[0] > (w - 70) * ss:  # a wider fallback face is set smaller
+
+    def widest():
+        return max(d.textbbox((0, 0), line, font=f)[2] - d.textbbox((0, 0), line, font=f)[0] for line in lines)
+
+    while widest() > (w - 70) * ss:  # a wider fallback face is set smaller
         size -= 2
         f = title_font(size * ss)
-        box = d.textbbox((0, 0), text, font=f)
-    tx = (w * ss - (box[0] + box[2])) / 2
-    ty = h * ss * 0.40 - (box[1] + box[3]) / 2
-    d.text((tx, ty), text, font=f, fill=255)
+    placed = []  # per line: left, right, top, base in picture pixels
+    for k, line in enumerate(lines):
+        box = d.textbbox((0, 0), line, font=f)
+        tx = (w * ss - (box[0] + box[2])) / 2
+        ty = h * ss * 0.40 - (box[1] + box[3]) / 2 + (k - (len(lines) - 1) / 2) * leading * ss
+        d.text((tx, ty), line, font=f, fill=255)
+        placed.append(((tx + box[0]) / ss, (tx + box[2]) / ss, (ty + box[1]) / ss, (ty + box[3]) / ss))
     big = np.asarray(img, dtype=np.float64) / 255.0
 
     def down(a):
@@ -1547,12 +1555,11 @@ def wordmark(text="Miro Vale", w=440, h=112, size=79):
     m = down(big)
     inner_rim = down(dilate(big, 2 * ss))
     outer_rim = down(dilate(big, 4 * ss))
-    left, right = (tx + box[0]) / ss, (tx + box[2]) / ss
-    top, base = (ty + box[1]) / ss, (ty + box[3]) / ss
+    left, right, top, base = placed[0]
     x, y = A.grid(w, h)
 
-    fy, mid = base + 12, w / 2
-    span = (right - left) / 2 + 2
+    fy, mid = placed[-1][3] + 12, w / 2
+    span = max(r - l for l, r, _, _ in placed) / 2 + 2
     stroke = np.zeros((h, w))
     for side in (-1, 1):
         pts, wd = swash(mid, fy, span, side)
@@ -1584,7 +1591,10 @@ def wordmark(text="Miro Vale", w=440, h=112, size=79):
     A.over(c, col("#5a2e08"), np.clip(down(dilate(big, 1)) - m, 0, 1) * 0.8)
 
     gold = A.canvas(w, h)
-    v = np.clip((y - top) / max(base - top, 1), 0, 1)
+    v = np.zeros((h, w))  # 0 at the top of each line's letters, 1 at their foot
+    for k, (_, _, t, b) in enumerate(placed):
+        rows = y >= (t + placed[k - 1][3]) / 2 if k else y >= -1
+        v = np.where(rows, np.clip((y - t) / max(b - t, 1), 0, 1), v)
     stops = [(0.0, "#fffbe2"), (0.45, "#ffd866"), (0.58, "#f0a42c"), (1.0, "#9a4e10")]
     for (v0, c0), (v1, c1) in zip(stops, stops[1:]):
         k = np.clip((v - v0) / (v1 - v0), 0, 1)[..., None]
@@ -1605,7 +1615,7 @@ def wordmark(text="Miro Vale", w=440, h=112, size=79):
     for k, (dx, dy, hue) in enumerate(dots):
         A.over(c, shaded(A.circle_mask(w, h, dx, dy, 3.2), col(hue), 7991 + k, relief=1.0, strength=3))
         A.add(c, col("#ffffff"), A.circle_mask(w, h, dx - 1.1, dy - 1.2, 1.0) * 0.8)
-    for gx_, gy_ in [(left + 21, top + 7), (right - 38, top + 17)]:
+    for gx_, gy_ in glints or [(left + 21, top + 7), (right - 38, top + 17)]:
         star = np.clip(A.line_mask(w, h, gx_ - 8, gy_, gx_ + 8, gy_, 1.2) + A.line_mask(w, h, gx_, gy_ - 8, gx_, gy_ + 8, 1.2), 0, 1)
         A.add(c, col("#ffffff"), star * A.radial_falloff(w, h, gx_, gy_, 9, 1.0) * 1.6)
         A.add(c, col("#fff6c0"), A.radial_falloff(w, h, gx_, gy_, 6, 2.0))
