@@ -1622,6 +1622,41 @@ def wordmark(text="Miro Vale", w=440, h=112, size=79, leading=0, glints=None):
     return c
 
 
+def byline(text, w, h, size):
+    """A line of smaller writing to go with a wordmark: pale gold italic letters in a dark rim with
+    a soft shadow and a warm glow."""
+    ss = 2
+    img = Image.new("L", (w * ss, h * ss), 0)
+    d = ImageDraw.Draw(img)
+    f = byline_font(size * ss)
+    box = d.textbbox((0, 0), text, font=f)
+    d.text(((w * ss - (box[0] + box[2])) / 2, (h * ss - (box[1] + box[3])) / 2), text, font=f, fill=255)
+    big = np.asarray(img, dtype=np.float64) / 255.0
+
+    def down(a):
+        return np.asarray(Image.fromarray(np.clip(a * 255 + 0.5, 0, 255).astype(np.uint8)).resize((w, h), Image.LANCZOS),
+                          dtype=np.float64) / 255.0
+
+    m, rim = down(big), down(dilate(big, 2 * ss))
+    c = A.canvas(w, h)
+    A.over(c, (0.16, 0.07, 0.0, 1.0), np.clip(A.blur(rim, 5) * 1.3, 0, 1) * 0.45)
+    A.add(c, col("#ffd27a"), np.clip(A.blur(rim, 10), 0, 1) * 0.18)
+    A.over(c, (0.05, 0.02, 0.0, 1.0), np.roll(A.blur(rim, 1.2), (2, 1), (0, 1)) * 0.5)
+    A.over(c, col("#2a1304"), rim * 0.9)
+    letters = A.vertical_gradient(w, h, col("#fffbe8"), col("#f4cf7a"))
+    letters[..., 3] = m
+    A.over(c, letters)
+    return c
+
+
+def byline_font(size):
+    for path in ("/usr/share/fonts/opentype/linux-libertine/LinLibertine_RZI.otf",
+                 "/usr/share/fonts/truetype/dejavu/DejaVuSerif-BoldItalic.ttf"):
+        if os.path.exists(path):
+            return ImageFont.truetype(path, size)
+    return ImageFont.load_default()
+
+
 def menu_background():
     """Main menu: the green vale at golden hour under the game's title (top left, clear of the
     balloon and the buttons); on the left a standing rune stone with the owl sage who speaks in the
@@ -1756,19 +1791,28 @@ def custom_background():
     return c
 
 
+WIN_TITLE_BOX = (40, 12, 370, 204)  # the winner screen's words, clear of the citadel and its rays' heart
+
+
 def winner_background():
-    """Winner screen: the sky citadel at sunrise, golden rays, runes of every colour rising."""
+    """Winner screen: the sky citadel at sunrise, golden rays, runes of every colour rising; in the
+    calm sky at top left the words "The Vale is Saved!" as a logo over a smaller line."""
     c = landscape(5, seed=41)
     x, y = A.grid(W, H)
     ang = np.arctan2(y - 300, x - 470)
     rays = np.clip(np.sin(ang * 14) * 0.5 + 0.5, 0, 1) ** 4 * A.radial_falloff(W, H, 470, 300, 600, 1.0)
     A.add(c, col("#ffe0a0"), rays * 0.35)
     rng = np.random.default_rng(42)
+    x0, y0, x1, y1 = WIN_TITLE_BOX
     for k in range(36):
         px, py = rng.uniform(20, 620), rng.uniform(20, 400)
-        hc = col(AREAS[k % 6]["accent"])
-        glow(c, px, py, rng.uniform(8, 18), hc, 2.0, 0.9)
+        r = rng.uniform(8, 18)
+        if not (x0 - r < px < x1 + r and y0 - r < py < y1 + r):  # none behind the words
+            glow(c, px, py, r, col(AREAS[k % 6]["accent"]), 2.0, 0.9)
+    sparkles(c, 4101, 40, col("#fff2b0"), WIN_TITLE_BOX, 0.5, 1.3)
     A.over(c, (0, 0, 0, 1), np.clip((y - 420) / 60, 0, 1) * 0.4)
+    A.paste(c, wordmark("The Vale\nis Saved!", w=400, h=200, size=66, leading=64), 0, -2)
+    A.paste(c, byline("All six guardians are at peace", 400, 40, 24), 0, 162)
     return c
 
 
