@@ -650,8 +650,9 @@ def shadowed_cup():
     return c
 
 
-def panel(w, h, seed, header=52):
-    """A parchment panel in a carved gold frame with a darker band at the top."""
+def panel(w, h, seed, band=34):
+    """A parchment panel in a carved gold frame: a slim brown band at the top (y 10 to band) with a
+    teal gem in a gold boss that breaks the frame's top edge; plain parchment below for text."""
     c = A.canvas(w, h)
     A.over(c, (0, 0, 0, 0.55), A.blur(A.rounded_rect_mask(w, h, 4, 5, w - 1, h - 1, 14), 3))
     outer = A.rounded_rect_mask(w, h, 2, 2, w - 4, h - 4, 14)
@@ -664,14 +665,27 @@ def panel(w, h, seed, header=52):
     paper[..., :3] *= (1 - 0.25 * edge)[..., None]
     paper[..., 3] = inner
     A.over(c, paper)
-    band = A.rounded_rect_mask(w, h, 10, 10, w - 12, header, 9) * (y < header)
-    A.over(c, col("#7a5a2e", 0.85), band)
-    A.add(c, col("#ffe9a8"), A.line_mask(w, h, 18, header + 1.5, w - 20, header + 1.5, 1.2) * 0.6)
-    gem = A.ellipse_mask(w, h, w / 2, 10 + (header - 10) / 2, 11, 11)
-    glow(c, w / 2, 10 + (header - 10) / 2, 30, col("#ffd27a"), 2.0, 0.5)
-    A.over(c, shaded(gem, col("#3fb0a0"), seed + 2, relief=1.5, strength=3, rim=col("#ffffff")))
+    bandm = A.rounded_rect_mask(w, h, 10, 10, w - 12, band + 9, 9) * (y < band)
+    A.over(c, (0.2, 0.1, 0.0, 1.0), np.roll(A.blur(bandm, 1.5), 2, 0) * inner * 0.35)
+    A.over(c, col("#7a5a2e", 0.85), bandm)
+    A.add(c, col("#ffe9a8"), A.line_mask(w, h, 18, band + 1.5, w - 20, band + 1.5, 1.2) * 0.6)
+    cx, cy = w / 2, 16
     for sg in (-1, 1):
-        A.add(c, col("#ffe3a0"), A.line_mask(w, h, w / 2 + sg * 18, 31, w / 2 + sg * 70, 31, 1.5) * 0.7)
+        A.add(c, col("#ffe3a0"), A.line_mask(w, h, cx + sg * 22, cy + 6, cx + sg * 72, cy + 6, 1.5) * 0.7)
+        A.add(c, col("#ffe3a0"), A.polygon_mask(w, h, [(cx + sg * 72, cy + 3), (cx + sg * 76, cy + 6),
+                                                      (cx + sg * 72, cy + 9), (cx + sg * 68, cy + 6)]) * 0.7)
+    boss = A.circle_mask(w, h, cx, cy, 14)
+    A.over(c, (0, 0, 0, 0.5), A.blur(np.roll(boss, (2, 1), (0, 1)), 1.5))
+    A.over(c, shaded(boss, col("#c99a45"), seed + 3, relief=1.5, strength=2.5, texture=0.08, rim=col("#fff0b0")))
+    gem = A.circle_mask(w, h, cx, cy, 9.5)
+    glow(c, cx, cy, 20, col("#ffd27a"), 2.0, 0.3)
+    A.over(c, shaded(gem, col("#3fb0a0"), seed + 2, relief=1.5, strength=3, rim=col("#ffffff")))
+    A.add(c, col("#ffffff"), A.circle_mask(w, h, cx - 3, cy - 3.5, 2.0) * 0.7)
+    # a faint printed divider near the bottom, well under the lines of text
+    fy = h - 24
+    orn = union(A.line_mask(w, h, cx - 52, fy, cx - 8, fy, 1.0), A.line_mask(w, h, cx + 8, fy, cx + 52, fy, 1.0),
+                A.polygon_mask(w, h, [(cx, fy - 4), (cx + 4, fy), (cx, fy + 4), (cx - 4, fy)]))
+    A.over(c, col("#9a6e2c"), orn * 0.45)
     return c
 
 
@@ -1508,22 +1522,30 @@ def swash(cx, cy, span, side):
     return list(zip(px, py)), wd
 
 
-def wordmark(text="Miro Vale", w=440, h=112, size=79):
+def wordmark(text="Miro Vale", w=440, h=112, size=79, leading=0, glints=None):
     """The game's title as a logo: gold letters lit from the top left, a pale gold inner rim and a
     dark outer one, a warm glow, and under them a pen flourish with a teal gem and the six rune
-    colours."""
+    colours. Text may run over several lines, leading pixels apart, each line centred; glints are
+    the places of the two sparkles (by default on the first and the last letters of the first line)."""
     ss = 2
+    lines = text.split("\n")
     img = Image.new("L", (w * ss, h * ss), 0)
     d = ImageDraw.Draw(img)
     f = title_font(size * ss)
-    box = d.textbbox((0, 0), text, font=f)
-    while box[2] - box[0] > (w - 70) * ss:  # a wider fallback face is set smaller
+
+    def widest():
+        return max(d.textbbox((0, 0), line, font=f)[2] - d.textbbox((0, 0), line, font=f)[0] for line in lines)
+
+    while widest() > (w - 70) * ss:  # a wider fallback face is set smaller
         size -= 2
         f = title_font(size * ss)
-        box = d.textbbox((0, 0), text, font=f)
-    tx = (w * ss - (box[0] + box[2])) / 2
-    ty = h * ss * 0.40 - (box[1] + box[3]) / 2
-    d.text((tx, ty), text, font=f, fill=255)
+    placed = []  # per line: left, right, top, base in picture pixels
+    for k, line in enumerate(lines):
+        box = d.textbbox((0, 0), line, font=f)
+        tx = (w * ss - (box[0] + box[2])) / 2
+        ty = h * ss * 0.40 - (box[1] + box[3]) / 2 + (k - (len(lines) - 1) / 2) * leading * ss
+        d.text((tx, ty), line, font=f, fill=255)
+        placed.append(((tx + box[0]) / ss, (tx + box[2]) / ss, (ty + box[1]) / ss, (ty + box[3]) / ss))
     big = np.asarray(img, dtype=np.float64) / 255.0
 
     def down(a):
@@ -1533,12 +1555,11 @@ def wordmark(text="Miro Vale", w=440, h=112, size=79):
     m = down(big)
     inner_rim = down(dilate(big, 2 * ss))
     outer_rim = down(dilate(big, 4 * ss))
-    left, right = (tx + box[0]) / ss, (tx + box[2]) / ss
-    top, base = (ty + box[1]) / ss, (ty + box[3]) / ss
+    left, right, top, base = placed[0]
     x, y = A.grid(w, h)
 
-    fy, mid = base + 12, w / 2
-    span = (right - left) / 2 + 2
+    fy, mid = placed[-1][3] + 12, w / 2
+    span = max(r - l for l, r, _, _ in placed) / 2 + 2
     stroke = np.zeros((h, w))
     for side in (-1, 1):
         pts, wd = swash(mid, fy, span, side)
@@ -1570,7 +1591,10 @@ def wordmark(text="Miro Vale", w=440, h=112, size=79):
     A.over(c, col("#5a2e08"), np.clip(down(dilate(big, 1)) - m, 0, 1) * 0.8)
 
     gold = A.canvas(w, h)
-    v = np.clip((y - top) / max(base - top, 1), 0, 1)
+    v = np.zeros((h, w))  # 0 at the top of each line's letters, 1 at their foot
+    for k, (_, _, t, b) in enumerate(placed):
+        rows = y >= (t + placed[k - 1][3]) / 2 if k else y >= -1
+        v = np.where(rows, np.clip((y - t) / max(b - t, 1), 0, 1), v)
     stops = [(0.0, "#fffbe2"), (0.45, "#ffd866"), (0.58, "#f0a42c"), (1.0, "#9a4e10")]
     for (v0, c0), (v1, c1) in zip(stops, stops[1:]):
         k = np.clip((v - v0) / (v1 - v0), 0, 1)[..., None]
@@ -1591,11 +1615,46 @@ def wordmark(text="Miro Vale", w=440, h=112, size=79):
     for k, (dx, dy, hue) in enumerate(dots):
         A.over(c, shaded(A.circle_mask(w, h, dx, dy, 3.2), col(hue), 7991 + k, relief=1.0, strength=3))
         A.add(c, col("#ffffff"), A.circle_mask(w, h, dx - 1.1, dy - 1.2, 1.0) * 0.8)
-    for gx_, gy_ in [(left + 21, top + 7), (right - 38, top + 17)]:
+    for gx_, gy_ in glints or [(left + 21, top + 7), (right - 38, top + 17)]:
         star = np.clip(A.line_mask(w, h, gx_ - 8, gy_, gx_ + 8, gy_, 1.2) + A.line_mask(w, h, gx_, gy_ - 8, gx_, gy_ + 8, 1.2), 0, 1)
         A.add(c, col("#ffffff"), star * A.radial_falloff(w, h, gx_, gy_, 9, 1.0) * 1.6)
         A.add(c, col("#fff6c0"), A.radial_falloff(w, h, gx_, gy_, 6, 2.0))
     return c
+
+
+def byline(text, w, h, size):
+    """A line of smaller writing to go with a wordmark: pale gold italic letters in a dark rim with
+    a soft shadow and a warm glow."""
+    ss = 2
+    img = Image.new("L", (w * ss, h * ss), 0)
+    d = ImageDraw.Draw(img)
+    f = byline_font(size * ss)
+    box = d.textbbox((0, 0), text, font=f)
+    d.text(((w * ss - (box[0] + box[2])) / 2, (h * ss - (box[1] + box[3])) / 2), text, font=f, fill=255)
+    big = np.asarray(img, dtype=np.float64) / 255.0
+
+    def down(a):
+        return np.asarray(Image.fromarray(np.clip(a * 255 + 0.5, 0, 255).astype(np.uint8)).resize((w, h), Image.LANCZOS),
+                          dtype=np.float64) / 255.0
+
+    m, rim = down(big), down(dilate(big, 2 * ss))
+    c = A.canvas(w, h)
+    A.over(c, (0.16, 0.07, 0.0, 1.0), np.clip(A.blur(rim, 5) * 1.3, 0, 1) * 0.45)
+    A.add(c, col("#ffd27a"), np.clip(A.blur(rim, 10), 0, 1) * 0.18)
+    A.over(c, (0.05, 0.02, 0.0, 1.0), np.roll(A.blur(rim, 1.2), (2, 1), (0, 1)) * 0.5)
+    A.over(c, col("#2a1304"), rim * 0.9)
+    letters = A.vertical_gradient(w, h, col("#fffbe8"), col("#f4cf7a"))
+    letters[..., 3] = m
+    A.over(c, letters)
+    return c
+
+
+def byline_font(size):
+    for path in ("/usr/share/fonts/opentype/linux-libertine/LinLibertine_RZI.otf",
+                 "/usr/share/fonts/truetype/dejavu/DejaVuSerif-BoldItalic.ttf"):
+        if os.path.exists(path):
+            return ImageFont.truetype(path, size)
+    return ImageFont.load_default()
 
 
 def menu_background():
@@ -1732,19 +1791,28 @@ def custom_background():
     return c
 
 
+WIN_TITLE_BOX = (40, 12, 370, 204)  # the winner screen's words, clear of the citadel and its rays' heart
+
+
 def winner_background():
-    """Winner screen: the sky citadel at sunrise, golden rays, runes of every colour rising."""
+    """Winner screen: the sky citadel at sunrise, golden rays, runes of every colour rising; in the
+    calm sky at top left the words "The Vale is Saved!" as a logo over a smaller line."""
     c = landscape(5, seed=41)
     x, y = A.grid(W, H)
     ang = np.arctan2(y - 300, x - 470)
     rays = np.clip(np.sin(ang * 14) * 0.5 + 0.5, 0, 1) ** 4 * A.radial_falloff(W, H, 470, 300, 600, 1.0)
     A.add(c, col("#ffe0a0"), rays * 0.35)
     rng = np.random.default_rng(42)
+    x0, y0, x1, y1 = WIN_TITLE_BOX
     for k in range(36):
         px, py = rng.uniform(20, 620), rng.uniform(20, 400)
-        hc = col(AREAS[k % 6]["accent"])
-        glow(c, px, py, rng.uniform(8, 18), hc, 2.0, 0.9)
+        r = rng.uniform(8, 18)
+        if not (x0 - r < px < x1 + r and y0 - r < py < y1 + r):  # none behind the words
+            glow(c, px, py, r, col(AREAS[k % 6]["accent"]), 2.0, 0.9)
+    sparkles(c, 4101, 40, col("#fff2b0"), WIN_TITLE_BOX, 0.5, 1.3)
     A.over(c, (0, 0, 0, 1), np.clip((y - 420) / 60, 0, 1) * 0.4)
+    A.paste(c, wordmark("The Vale\nis Saved!", w=400, h=200, size=66, leading=64), 0, -2)
+    A.paste(c, byline("All six guardians are at peace", 400, 40, 24), 0, 162)
     return c
 
 

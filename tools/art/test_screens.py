@@ -1,6 +1,7 @@
-"""Checks of the travel map's road: the game draws the way-point markers and the guardians'
-medallions over the picture at fixed places, so the road must run through every marker's centre,
-in level order, and keep out from under the medallions.
+"""Checks of the travel map: the game draws the way-point markers and the guardians' medallions
+over the picture at fixed places, so the road must run through every marker's centre, in level
+order, and keep out from under the medallions; and the information window must leave its text
+area plain.
 
     /usr/bin/python3 -m unittest tools/art/test_screens.py"""
 
@@ -40,6 +41,15 @@ class TravelMapRoad(unittest.TestCase):
         self.assertLess(inside[:, 0].max() + screens.ROAD_HALF, screens.MAP_RIGHT)
         self.assertGreater(inside[:, 0].min() - screens.ROAD_HALF, 0)
         self.assertGreater(inside[:, 1].min() - screens.ROAD_HALF, 0)
+
+
+class InfoWindow(unittest.TestCase):
+    def test_text_area_is_plain_parchment(self):
+        # the map writes four lines from (420, 268) to about (560, 335) over the window at (395, 220)
+        c = screens.panel(232, 212, 7500)
+        area = c[262 - 220:345 - 220, 420 - 395:570 - 395]
+        self.assertEqual(area[..., 3].min(), 1.0)
+        self.assertGreater(area[..., :3].mean(axis=2).min(), 0.75, "something dark under the text")
 
 
 if __name__ == "__main__":
