@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "framework/app/RegistryStore.h"
+#include "support/FileSizeLimit.h"
 
 namespace Orva {
 namespace {
@@ -145,9 +146,10 @@ TEST_F(RegistryStoreTest, AFailedWriteReportsFailureAndLeavesTheOldFile) {
   store.SetFile(path);
   ASSERT_TRUE(store.Store(key, "A", RegistryStore::Type::Dword, Dword(1)));
   const std::string before = ReadFile();
-  // A folder where the temporary file would go makes the write fail whoever runs the test.
-  fs::create_directories(path + ".tmp/blocker");
-  EXPECT_FALSE(store.Store(key, "B", RegistryStore::Type::Dword, Dword(2)));
+  {
+    Testing::FileSizeLimit limit(8);
+    EXPECT_FALSE(store.Store(key, "B", RegistryStore::Type::Dword, Dword(2)));
+  }
   EXPECT_EQ(ReadFile(), before);
 }
 
