@@ -846,9 +846,18 @@ void OrvaAppBase::LoadSettings() {
   registryRead = true;
   registryKey = GetString("RegistryKey", registryKey);
   registry.SetFile(SettingsFilePath());
-  if (!registry.Load() && !registry.FilePath().empty())
-    std::fprintf(stderr, "%s: the settings file %s is damaged; what could be read is kept\n", productName.c_str(),
-                 registry.FilePath().c_str());
+  if (!registry.Load() && !registry.FilePath().empty()) {
+    // Said once here: the refused saves that follow stay silent.
+    if (registry.Unreadable()) {
+      std::fprintf(stderr,
+                   "%s: the settings file %s could not be read; it is left as it is and this run's settings "
+                   "are not saved\n",
+                   productName.c_str(), registry.FilePath().c_str());
+    } else {
+      std::fprintf(stderr, "%s: the settings file %s is damaged; what could be read is kept\n", productName.c_str(),
+                   registry.FilePath().c_str());
+    }
+  }
 
   // Stored numbers are checked: a damaged or edited file must not set a volume of 1000 % or a
   // mute that no number of unmutes lifts.

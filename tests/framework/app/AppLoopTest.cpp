@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -434,6 +435,30 @@ TEST_F(AppLoopTest, ADamagedSettingsFileLeavesTheDefaultsAndIsRewrittenCleanly) 
     reread.SetFile(path);
     EXPECT_TRUE(reread.Load());
   }
+}
+
+TEST_F(AppLoopTest, ASettingsFileThatCannotBeReadIsLeftAsItIsAndSaidOnce) {
+  // Too large to be a settings file, but it may still hold the player's values.
+  const std::string path = folder + "registry.reg";
+  const std::string text =
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\OrvaTest\\Loop]\n\"MusicVolume\"=dword:00000032\n" +
+      std::string(5 << 20, ';');
+  fs::create_directories(folder);
+  std::ofstream(path, std::ios::binary) << text;
+  testing::internal::CaptureStderr();
+  {
+    auto app = MakeApp();
+    EXPECT_DOUBLE_EQ(app->musicVolume, 0.85);  // the default
+    app->SetMusicVolume(0.3);
+    app->Shutdown();
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find(path), std::string::npos) << said;
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream after;
+  after << in.rdbuf();
+  EXPECT_TRUE(after.str() == text) << "the settings file was written over";
 }
 
 TEST_F(AppLoopTest, CommandLineSwitchesSplitAsTheClassicCommandLineDoes) {
