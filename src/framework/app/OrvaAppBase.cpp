@@ -241,6 +241,11 @@ void OrvaAppBase::CreateMainWindow() {
     return;
   }
 
+  // Updates paced by the refresh take each presented frame as one refresh; a display that cannot
+  // wait for the vertical blank would run them as fast as frames can be presented, so the clock
+  // paces them from the start.
+  if (!display->CanWaitForVSync()) refreshUnreliable = true;
+
   const bool wasActive = active;
   active = windowSystem->IsWindowActive(mainWindow) || headless;
   if (minimizePending_) {

@@ -285,6 +285,39 @@ TEST_F(AppLoopTest, TheClockDrivesExactlyOneHundredUpdatesASecond) {
   EXPECT_NEAR(app->updateCount - before, 1000, 2);
 }
 
+TEST_F(AppLoopTest, UpdatesPacedByTheRefreshStillRunAHundredASecondOnThisDisplay) {
+  // The game asks for refresh-paced updates; in full screen, or windowed with the wait-for-vsync
+  // setting, the loop would let each presented frame pace them. This display never waits for the
+  // vertical blank, so every simulated second must still hold 100 updates, from the first on.
+  struct Ticker : RecordingWidget {
+    using RecordingWidget::RecordingWidget;
+    void Update() override {
+      RecordingWidget::Update();
+      MarkDirty();  // something to present after every update
+    }
+  };
+  for (const bool fullScreen : {true, false}) {
+    SCOPED_TRACE(fullScreen ? "full screen" : "windowed, waiting for vsync");
+    auto app = MakeApp();
+    app->vsyncUpdates = true;
+    app->waitForVSync = !fullScreen;
+    app->ChangeScreenMode(!fullScreen);
+    ASSERT_EQ(app->windowIsWindowed, !fullScreen);
+    Ticker ticker(nullptr);
+    ticker.Resize(0, 0, 20, 20);
+    app->widgetManager->AddWidget(&ticker);
+    app->Drain();
+    for (int second = 0; second < 3; ++second) {
+      const uint32_t start = app->Now();
+      const int before = app->updateCount;
+      while (app->Now() - start < 1000) app->StepUntilUpdate();
+      EXPECT_NEAR(app->updateCount - before, 100, 2) << "second " << second;
+    }
+    EXPECT_GT(ticker.draws, 250);
+    app->widgetManager->RemoveWidget(&ticker);
+  }
+}
+
 TEST_F(AppLoopTest, WithUpdateSpeedZeroNothingUpdatesButInputIsHandled) {
   auto app = MakeApp();
   std::vector<std::string> log;
