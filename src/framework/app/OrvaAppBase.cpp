@@ -55,9 +55,12 @@ OrvaAppBase::~OrvaAppBase() {
   Shutdown();
   if (loaderThread_.joinable()) loaderThread_.join();
   // Dialogs first (they are widgets of the manager), then the manager, the resources and every
-  // picture, then the display they were drawn into.
-  for (Dialog* dialog : std::list<Dialog*>(dialogOrder)) {
-    if (widgetManager) widgetManager->RemoveWidget(dialog);
+  // picture, then the display they were drawn into. Each dialog leaves the registry and the
+  // deferred deletions before it is deleted, so none is deleted twice.
+  while (!dialogOrder.empty()) {
+    Dialog* dialog = dialogOrder.front();
+    ForgetDialog(dialog);
+    dialog->registeredWith = nullptr;
     delete dialog;
   }
   dialogs.clear();
@@ -237,6 +240,11 @@ void OrvaAppBase::CreateMainWindow() {
     FatalExit(1);
     return;
   }
+
+  // Updates paced by the refresh take each presented frame as one refresh; a display that cannot
+  // wait for the vertical blank would run them as fast as frames can be presented, so the clock
+  // paces them from the start.
+  if (!display->CanWaitForVSync()) refreshUnreliable = true;
 
   const bool wasActive = active;
   active = windowSystem->IsWindowActive(mainWindow) || headless;
@@ -566,6 +574,9 @@ void OrvaAppBase::Present(const Rect* rect) {
 
 void OrvaAppBase::DeferDelete(Widget* widget) {
   std::lock_guard guard(frameworkLock);
+  // A widget already waiting stays at its first depth: queued twice it would be deleted twice.
+  for (const DeferredDelete& waiting : deferredDeletes)
+    if (waiting.widget == widget) return;
   deferredDeletes.push_back({updateDepth, widget});
 }
 
@@ -846,9 +857,18 @@ void OrvaAppBase::LoadSettings() {
   registryRead = true;
   registryKey = GetString("RegistryKey", registryKey);
   registry.SetFile(SettingsFilePath());
-  if (!registry.Load() && !registry.FilePath().empty())
-    std::fprintf(stderr, "%s: the settings file %s is damaged; what could be read is kept\n", productName.c_str(),
-                 registry.FilePath().c_str());
+  if (!registry.Load() && !registry.FilePath().empty()) {
+    // Said once here: the refused saves that follow stay silent.
+    if (registry.Unreadable()) {
+      std::fprintf(stderr,
+                   "%s: the settings file %s could not be read; it is left as it is and this run's settings "
+                   "are not saved\n",
+                   productName.c_str(), registry.FilePath().c_str());
+    } else {
+      std::fprintf(stderr, "%s: the settings file %s is damaged; what could be read is kept\n", productName.c_str(),
+                   registry.FilePath().c_str());
+    }
+  }
 
   // Stored numbers are checked: a damaged or edited file must not set a volume of 1000 % or a
   // mute that no number of unmutes lifts.
@@ -966,6 +986,8 @@ Dialog* OrvaAppBase::FindDialog(int id) {
 void OrvaAppBase::RegisterDialog(Dialog* dialog) { RegisterDialog(dialog->id, dialog); }
 
 void OrvaAppBase::RegisterDialog(int id, Dialog* dialog) {
+  // Already registered under this id: closing it first would delete the dialog being registered.
+  if (FindDialog(id) == dialog) return;
   CloseDialog(id);
   if (dialog->width == 0) {
     const int dialogWidth = width / 2;
@@ -973,6 +995,7 @@ void OrvaAppBase::RegisterDialog(int id, Dialog* dialog) {
   }
   dialogs[id] = dialog;
   dialogOrder.push_back(dialog);
+  dialog->registeredWith = this;
   widgetManager->AddWidget(dialog);
   if (dialog->IsModalDialog()) {
     widgetManager->PushModalLayer(dialog);
@@ -991,6 +1014,8 @@ bool OrvaAppBase::CloseDialog(int id, bool removeWidget, bool deleteWidget) {
   if (dialog->result == -1) dialog->result = 0;
   dialogOrder.remove(dialog);
   dialogs.erase(found);
+  if (std::none_of(dialogs.begin(), dialogs.end(), [&](const auto& entry) { return entry.second == dialog; }))
+    dialog->registeredWith = nullptr;
   if (removeWidget || deleteWidget) widgetManager->RemoveWidget(dialog);
   if (dialog->IsModalDialog()) {
     ModalHiddenHook();
@@ -1001,6 +1026,28 @@ bool OrvaAppBase::CloseDialog(int id, bool removeWidget, bool deleteWidget) {
 }
 
 int OrvaAppBase::CountDialogs() { return int(dialogs.size()); }
+
+void OrvaAppBase::ForgetDialog(Dialog* dialog) {
+  bool registered = false;
+  for (auto entry = dialogs.begin(); entry != dialogs.end();) {
+    if (entry->second == dialog) {
+      entry = dialogs.erase(entry);
+      registered = true;
+    } else {
+      ++entry;
+    }
+  }
+  dialogOrder.remove(dialog);
+  if (widgetManager) {
+    widgetManager->RemoveWidget(dialog);
+    if (registered && dialog->IsModalDialog()) {
+      ModalHiddenHook();
+      widgetManager->PopModalLayer(dialog);
+    }
+  }
+  std::lock_guard guard(frameworkLock);
+  deferredDeletes.remove_if([&](const DeferredDelete& waiting) { return waiting.widget == dialog; });
+}
 
 void OrvaAppBase::OnDialogButtonPressed(int dialogId, int buttonId) {
   if (buttonId == 1000) OnButtonPressed(dialogId + 2000);

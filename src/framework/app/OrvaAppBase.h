@@ -261,6 +261,10 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   virtual bool CloseDialog(int id);
   virtual bool CloseDialog(int id, bool removeWidget, bool deleteWidget);
   virtual int CountDialogs();
+  // Takes the dialog out of the registry (every id it is registered under), the widget tree, its
+  // modal layer and the deferred deletions, without deleting it. A registered dialog's destructor
+  // calls it.
+  void ForgetDialog(Dialog* dialog);
   virtual void ModalShownHook() {}
   virtual void ModalHiddenHook() {}
   virtual void GotFocusHook() {}

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <system_error>
 #include <vector>
@@ -118,21 +117,36 @@ std::string DwordBytes(uint32_t value) {
 
 void RegistryStore::SetFile(const std::string& path) {
   path_ = path;
+  unreadable_ = false;
   keys_.clear();
 }
 
 bool RegistryStore::Load() {
   keys_.clear();
+  unreadable_ = false;
   if (path_.empty()) return false;
+  // Whatever stops the file being read whole also stops it being replaced: it may hold the
+  // player's settings, and a save would put the defaults in their place.
+  unreadable_ = true;
   std::error_code error;
-  if (!std::filesystem::exists(path_, error)) return !error;
+  if (!std::filesystem::exists(path_, error)) {
+    unreadable_ = bool(error);
+    return !error;
+  }
   const std::uintmax_t size = std::filesystem::file_size(path_, error);
   if (error || size > kMaxFileSize) return false;
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  return FromText(text.str());
+  std::FILE* file = std::fopen(path_.c_str(), "rb");
+  if (file == nullptr) return false;
+  std::string text;
+  char buffer[4096];
+  size_t got = 0;
+  while (text.size() <= kMaxFileSize && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    text.append(buffer, got);
+  const bool failed = std::ferror(file) != 0 || text.size() > kMaxFileSize;
+  std::fclose(file);
+  if (failed) return false;
+  unreadable_ = false;
+  return FromText(text);
 }
 
 bool RegistryStore::FromText(const std::string& text) {
@@ -257,7 +271,7 @@ std::string RegistryStore::ToText() const {
 }
 
 bool RegistryStore::Save() const {
-  if (path_.empty()) return false;
+  if (path_.empty() || unreadable_) return false;
   return WriteFileAtomically(path_, ToText());
 }
 

@@ -20,6 +20,7 @@ namespace Orva {
 // Key paths are compared without regard to case, value names too. Every change rewrites the file
 // atomically (a temporary file beside it, then a rename), so a crash never leaves it half written.
 // A damaged file (cut short, not text, wrong types, unknown lines) loses only what cannot be read.
+// A file that could not be read at all is never written over: the values then live in memory only.
 class RegistryStore {
  public:
   // The classic value type numbers.
@@ -37,6 +38,10 @@ class RegistryStore {
   // Reads the file (a missing file is an empty store). False when the file is unreadable or
   // damaged; what could be read is kept.
   bool Load();
+  // The last Load found a file it could not read (no access, not a plain file, over the size
+  // limit, a read error). Until a Load succeeds, changes are kept in memory and every write is
+  // refused, so the file stays as it is.
+  bool Unreadable() const { return unreadable_; }
 
   // keyPath is the key below HKEY_CURRENT_USER, e.g. "SOFTWARE\Vendor\Product\Test3D".
   bool Store(const std::string& keyPath, const std::string& name, Type type, const std::string& data);
@@ -51,6 +56,7 @@ class RegistryStore {
   bool Save() const;
 
   std::string path_;
+  bool unreadable_ = false;
   // Lower-cased key path -> (key path as first written, lower-cased value name -> (name, value)).
   struct Key {
     std::string path;

@@ -42,6 +42,10 @@ class DDInterface : public NativeDisplay {
   // false when the window could not take the frame.
   bool Redraw(const Rect* changed = nullptr);
   bool Is3D() const { return false; }
+  // Whether presenting waits for the screen's vertical blank. Never here: the window system shows
+  // each frame at once (the desktop one asks its renderer for no vsync), so a presented frame
+  // says nothing about how much time has passed.
+  bool CanWaitForVSync() const { return false; }
 
   WindowSystem* windowSystem = nullptr;
   WindowHandle window = 0;

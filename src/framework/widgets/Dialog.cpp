@@ -75,6 +75,9 @@ Dialog::~Dialog() {
     runWatch_->deleted = true;
     runWatch_->answer = answer;
   }
+  // Deleted while registered: out of the application's registry (and its modal layer) first, or
+  // the next dialog of this id and the application's end would use it.
+  if (registeredWith) registeredWith->ForgetDialog(this);
   // Out of the tree while still a Dialog, so Detached takes the buttons out with it.
   if (parent) parent->RemoveWidget(this);
 }

@@ -203,9 +203,9 @@ void ListWidget::Draw(Graphics* g) {
       text.SetColor(size_t(i) < lineColors.size() ? lineColors[size_t(i)] : GetColor(COLOR_TEXT));
     const std::string& line = lines[size_t(i)];
     int lineX = kMargin;
-    if (justification == JUSTIFY_CENTER)
+    if (justification == LIST_ALIGN_CENTER)
       lineX = (width - font->StringWidth(line)) / 2;
-    else if (justification != JUSTIFY_LEFT)
+    else if (justification != LIST_ALIGN_LEFT)
       lineX = width - font->StringWidth(line) - kMargin;
     // A fixed item height centres the text in its line; the font's own height needs no centring.
     const int centring = itemHeight != -1 ? (h - font->GetHeight()) / 2 : 0;

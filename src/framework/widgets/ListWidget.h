@@ -35,12 +35,14 @@ class ListWidget : public Widget, public ScrollListener {
     COLOR_SELECT_TEXT = 5,
     NUM_COLORS = 6,
   };
-  enum Justification { JUSTIFY_LEFT = 0, JUSTIFY_CENTER = 1, JUSTIFY_RIGHT = 2 };
+  // The list's own alignment numbers, which differ from the drawing context's JUSTIFY_* (0 is
+  // centred there); the names differ too, so neither can be taken for the other.
+  enum Alignment { LIST_ALIGN_LEFT = 0, LIST_ALIGN_CENTER = 1, LIST_ALIGN_RIGHT = 2 };
 
   int id = 0;
   Font* font = nullptr;                  // not owned
   ScrollbarWidget* scrollbar = nullptr;  // not owned; set by the owner, who makes the list its listener
-  int justification = JUSTIFY_LEFT;      // 0 left, 1 centred, anything else right
+  int justification = LIST_ALIGN_LEFT;   // 0 left, 1 centred, anything else right
   std::vector<std::string> lines;
   std::vector<Color> lineColors;  // as long as lines
   double topLine = 0;             // scroll position, in lines

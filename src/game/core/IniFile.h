@@ -19,9 +19,10 @@ namespace Orva {
 // without "=", comments and damaged bytes are kept as they are but never read as keys, so a
 // damaged file gives what can be read. CR LF and lone CR endings are read like LF.
 //
-// Every write rewrites the whole file atomically: the text goes to "<path>.tmp" beside it and is
-// then renamed over the file. When that fails the old file stays as it was, the change is undone
-// in memory too, and the write reports false.
+// Every write rewrites the whole file atomically (WriteFileAtomically): the text goes to a
+// temporary file of its own beside it, is flushed to the disk and then renamed over the file. When
+// that fails the old file stays as it was, the change is undone in memory too, and the write
+// reports false.
 class IniFile {
  public:
   IniFile() = default;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -284,6 +285,39 @@ TEST_F(AppLoopTest, TheClockDrivesExactlyOneHundredUpdatesASecond) {
   EXPECT_NEAR(app->updateCount - before, 1000, 2);
 }
 
+TEST_F(AppLoopTest, UpdatesPacedByTheRefreshStillRunAHundredASecondOnThisDisplay) {
+  // The game asks for refresh-paced updates; in full screen, or windowed with the wait-for-vsync
+  // setting, the loop would let each presented frame pace them. This display never waits for the
+  // vertical blank, so every simulated second must still hold 100 updates, from the first on.
+  struct Ticker : RecordingWidget {
+    using RecordingWidget::RecordingWidget;
+    void Update() override {
+      RecordingWidget::Update();
+      MarkDirty();  // something to present after every update
+    }
+  };
+  for (const bool fullScreen : {true, false}) {
+    SCOPED_TRACE(fullScreen ? "full screen" : "windowed, waiting for vsync");
+    auto app = MakeApp();
+    app->vsyncUpdates = true;
+    app->waitForVSync = !fullScreen;
+    app->ChangeScreenMode(!fullScreen);
+    ASSERT_EQ(app->windowIsWindowed, !fullScreen);
+    Ticker ticker(nullptr);
+    ticker.Resize(0, 0, 20, 20);
+    app->widgetManager->AddWidget(&ticker);
+    app->Drain();
+    for (int second = 0; second < 3; ++second) {
+      const uint32_t start = app->Now();
+      const int before = app->updateCount;
+      while (app->Now() - start < 1000) app->StepUntilUpdate();
+      EXPECT_NEAR(app->updateCount - before, 100, 2) << "second " << second;
+    }
+    EXPECT_GT(ticker.draws, 250);
+    app->widgetManager->RemoveWidget(&ticker);
+  }
+}
+
 TEST_F(AppLoopTest, WithUpdateSpeedZeroNothingUpdatesButInputIsHandled) {
   auto app = MakeApp();
   std::vector<std::string> log;
@@ -434,6 +468,30 @@ TEST_F(AppLoopTest, ADamagedSettingsFileLeavesTheDefaultsAndIsRewrittenCleanly) 
     reread.SetFile(path);
     EXPECT_TRUE(reread.Load());
   }
+}
+
+TEST_F(AppLoopTest, ASettingsFileThatCannotBeReadIsLeftAsItIsAndSaidOnce) {
+  // Too large to be a settings file, but it may still hold the player's values.
+  const std::string path = folder + "registry.reg";
+  const std::string text =
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\OrvaTest\\Loop]\n\"MusicVolume\"=dword:00000032\n" +
+      std::string(5 << 20, ';');
+  fs::create_directories(folder);
+  std::ofstream(path, std::ios::binary) << text;
+  testing::internal::CaptureStderr();
+  {
+    auto app = MakeApp();
+    EXPECT_DOUBLE_EQ(app->musicVolume, 0.85);  // the default
+    app->SetMusicVolume(0.3);
+    app->Shutdown();
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+  EXPECT_NE(said.find(path), std::string::npos) << said;
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream after;
+  after << in.rdbuf();
+  EXPECT_TRUE(after.str() == text) << "the settings file was written over";
 }
 
 TEST_F(AppLoopTest, CommandLineSwitchesSplitAsTheClassicCommandLineDoes) {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "framework/app/RegistryStore.h"
+#include "support/FileSizeLimit.h"
 
 namespace Orva {
 namespace {
@@ -145,9 +146,10 @@ TEST_F(RegistryStoreTest, AFailedWriteReportsFailureAndLeavesTheOldFile) {
   store.SetFile(path);
   ASSERT_TRUE(store.Store(key, "A", RegistryStore::Type::Dword, Dword(1)));
   const std::string before = ReadFile();
-  // A folder where the temporary file would go makes the write fail whoever runs the test.
-  fs::create_directories(path + ".tmp/blocker");
-  EXPECT_FALSE(store.Store(key, "B", RegistryStore::Type::Dword, Dword(2)));
+  {
+    Testing::FileSizeLimit limit(8);
+    EXPECT_FALSE(store.Store(key, "B", RegistryStore::Type::Dword, Dword(2)));
+  }
   EXPECT_EQ(ReadFile(), before);
 }
 
@@ -160,11 +162,30 @@ TEST_F(RegistryStoreTest, WithoutAFileEverythingFailsAndNothingIsWritten) {
   EXPECT_FALSE(fs::exists(dir));
 }
 
-TEST_F(RegistryStoreTest, AHugeFileIsNotRead) {
-  WriteFile("REGEDIT4\n" + std::string(5 << 20, ';'));
+TEST_F(RegistryStoreTest, AFileThatCouldNotBeReadIsNeverWrittenOver) {
+  // Over the size limit: nothing of it is read, yet it may be the player's only copy.
+  const std::string huge =
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Vendor\\Product]\n\"MusicVolume\"=dword:"
+      "00000032\n" +
+      std::string(5 << 20, ';');
+  WriteFile(huge);
   RegistryStore store;
   store.SetFile(path);
   EXPECT_FALSE(store.Load());
+  EXPECT_TRUE(store.Unreadable());
+  RegistryStore::Value value;
+  EXPECT_FALSE(store.Fetch(key, "MusicVolume", value));
+  // Changes hold for this run only; every save says it did not happen.
+  EXPECT_FALSE(store.Store(key, "SfxVolume", RegistryStore::Type::Dword, Dword(10)));
+  EXPECT_TRUE(store.Fetch(key, "SfxVolume", value));
+  EXPECT_FALSE(store.Erase(key, "SfxVolume"));
+  EXPECT_TRUE(ReadFile() == huge) << "the unread file was replaced";
+
+  // Once a file has been read, or found missing, saving works again.
+  WriteFile("REGEDIT4\n");
+  EXPECT_TRUE(store.Load());
+  EXPECT_FALSE(store.Unreadable());
+  EXPECT_TRUE(store.Store(key, "SfxVolume", RegistryStore::Type::Dword, Dword(10)));
 }
 
 }  // namespace

@@ -584,6 +584,42 @@ TEST_F(DialogAppTest, RunUntilAnsweredEndsWhenTheApplicationShutsDown) {
   app->widgetManager->RemoveWidget(&quitter);
 }
 
+TEST_F(DialogAppTest, ADialogDeletedWhileRegisteredLeavesTheRegistry) {
+  auto* dialog = new Dialog(nullptr, 5, true, "Gone", "", "", Dialog::BUTTONS_OK_CANCEL);
+  app->RegisterDialog(dialog);
+  ASSERT_EQ(app->FindDialog(5), dialog);
+  delete dialog;
+  EXPECT_EQ(app->FindDialog(5), nullptr);
+  EXPECT_EQ(app->CountDialogs(), 0);
+  EXPECT_TRUE(app->dialogOrder.empty());
+  EXPECT_TRUE(app->widgetManager->modalLayers.empty());
+
+  // The id is free again. Registering the same dialog twice keeps it, and the application's end
+  // deletes it exactly once.
+  bool deleted = false;
+  app->nextDeletedFlag = &deleted;
+  Dialog* again = app->ShowDialog(5, true, "Again", "", "", Dialog::BUTTONS_NONE);
+  app->RegisterDialog(again);
+  app->ProcessDeferredDeletes();
+  EXPECT_FALSE(deleted);
+  EXPECT_EQ(app->FindDialog(5), again);
+  EXPECT_EQ(app->dialogOrder.size(), 1u);
+  app.reset();
+  EXPECT_TRUE(deleted);
+}
+
+TEST_F(DialogAppTest, AWidgetDeferredTwiceIsDeletedOnce) {
+  bool deleted = false;
+  app->nextDeletedFlag = &deleted;
+  Dialog* dialog = app->ShowDialog(5, false, "Closing", "", "", Dialog::BUTTONS_NONE);
+  app->CloseDialog(5);  // deletion deferred
+  app->DeferDelete(dialog);
+  EXPECT_EQ(app->deferredDeletes.size(), 1u);
+  app->ProcessDeferredDeletes();
+  EXPECT_TRUE(deleted);
+  EXPECT_TRUE(app->deferredDeletes.empty());
+}
+
 TEST(DialogLoopTest, WithoutAnApplicationRunUntilAnsweredReturnsAtOnce) {
   WidgetManager manager;
   Dialog dialog(nullptr, 1, true, "", "", "", Dialog::BUTTONS_YES_NO);

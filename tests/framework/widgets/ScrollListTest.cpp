@@ -11,6 +11,7 @@
 
 #include "framework/app/OrvaAppBase.h"
 #include "framework/graphics/Font.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/widgets/ListWidget.h"
 #include "framework/widgets/ScrollbarWidget.h"
 #include "framework/widgets/WidgetManager.h"
@@ -526,7 +527,7 @@ TEST_F(ListTest, ColoursJustificationAndTheHoverLook) {
   list.SetColor(ListWidget::COLOR_OUTLINE, Color(200, 0, 0));
   list.SetLineColor("line1", Color(0, 0, 255));
   list.SetLineColor(7, Color(1, 2, 3));  // no such line: ignored
-  list.justification = ListWidget::JUSTIFY_CENTER;
+  list.justification = ListWidget::LIST_ALIGN_CENTER;
   manager.MouseMove(50, 5);  // hover line 0
   font.draws.clear();
   manager.DrawDirtyWidgets();
@@ -539,12 +540,38 @@ TEST_F(ListTest, ColoursJustificationAndTheHoverLook) {
   EXPECT_EQ(PixelAt(*screen, 99, 57), 0xFFC80000u);
 
   list.fillHoverLine = true;
-  list.justification = ListWidget::JUSTIFY_RIGHT;
+  list.justification = ListWidget::LIST_ALIGN_RIGHT;
   list.MarkDirty();
   font.draws.clear();
   manager.DrawDirtyWidgets();
   EXPECT_EQ(font.draws[0], "line0@66,12");  // 100 - 30 - 4
   EXPECT_EQ(PixelAt(*screen, 10, 8), 0xFF000080u);
+}
+
+// A list that writes a heading of its own under its lines, centred by the drawing context.
+class HeadedList : public ListWidget {
+ public:
+  using ListWidget::ListWidget;
+  void Draw(Graphics* g) override {
+    ListWidget::Draw(g);
+    g->SetFont(font);
+    g->WriteString("head", 0, 50, width, JUSTIFY_CENTER);
+  }
+};
+
+TEST_F(ListTest, ListAlignmentAndTheDrawingContextsJustificationAreNotConfused) {
+  HeadedList headed{7, &font, nullptr};
+  headed.Resize(0, 100, 100, 58);
+  manager.AddWidget(&headed);
+  headed.InsertLine("ab", false);
+  headed.justification = ListWidget::LIST_ALIGN_CENTER;
+  font.draws.clear();
+  manager.DrawDirtyWidgets();
+  // Both centred in 100 pixels: the line (12 wide) at 44, the heading (24 wide) at 38.
+  ASSERT_EQ(font.draws.size(), 2u);
+  EXPECT_EQ(font.draws[0].substr(0, 6), "ab@44,");
+  EXPECT_EQ(font.draws[1].substr(0, 8), "head@38,");
+  manager.RemoveWidget(&headed);
 }
 
 TEST_F(ListTest, SortedInsertKeepsByteOrderAndEqualLinesInArrivalOrder) {

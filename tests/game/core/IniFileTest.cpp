@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "game/core/IniFile.h"
+#include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
 
 namespace Orva {
@@ -75,7 +76,7 @@ TEST(IniFileWrite, CreatesFileAndSectionAndKeepsOtherLines) {
   EXPECT_EQ(IniFile::Read(path, "s", "k", "absent"), "absent");
   ASSERT_TRUE(IniFile::Write(path, "Player", "Name", "Ann"));
   EXPECT_EQ(IniFile::Read(path, "PLAYER", "name", ""), "Ann");
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "sub"), {}), 1) << "no temporary file is left";
 
   ASSERT_TRUE(folder.Write("p.ini", "; keep me\n[a]\nx=1\n; about y\n\n[b]\nq=2\n"));
   IniFile ini((folder / "p.ini").string());
@@ -122,15 +123,18 @@ TEST(IniFileWrite, FailedWriteLeavesOldFileAndMemory) {
   TempFolder folder("ini_fail");
   const std::string path = (folder / "p.ini").string();
   ASSERT_TRUE(IniFile::Write(path, "s", "k", "old"));
+  ASSERT_TRUE(IniFile::Write(path, "t", "x", "1"));
   IniFile ini(path);
   ASSERT_TRUE(ini.Load());
-  // A folder where the temporary file must go makes the write fail.
-  std::filesystem::create_directory(path + ".tmp");
-  EXPECT_FALSE(ini.SetString("s", "k", std::string_view("new")));
-  EXPECT_FALSE(ini.SetString("s", "k", std::nullopt));
-  EXPECT_FALSE(ini.RemoveSection("s"));
+  {
+    // Each change would leave more than 4 bytes to write.
+    Testing::FileSizeLimit limit(4);
+    EXPECT_FALSE(ini.SetString("s", "k", std::string_view("new")));
+    EXPECT_FALSE(ini.SetString("s", "k", std::nullopt));
+    EXPECT_FALSE(ini.RemoveSection("s"));
+  }
   EXPECT_EQ(ini.GetString("s", "k", ""), "old");
-  EXPECT_EQ(ReadAll(path), "[s]\nk=old\n");
+  EXPECT_EQ(ReadAll(path), "[s]\nk=old\n[t]\nx=1\n");
 
   // A file that exists but cannot be read is never replaced.
   const std::string folderAsFile = (folder / "dir.ini").string();
