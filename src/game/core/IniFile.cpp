@@ -114,9 +114,9 @@ std::string IniFile::ToText() const {
 
 bool IniFile::Save() {
   if (path_.empty()) return false;
-  errno = 0;
-  if (WriteFileAtomically(path_, ToText())) return true;
-  error_ = errno != 0 ? std::strerror(errno) : "it could not be written";
+  std::string reason;
+  if (WriteFileAtomically(path_, ToText(), reason)) return true;
+  error_ = reason.empty() ? "it could not be written" : reason;
   return false;
 }
 
