@@ -13,7 +13,7 @@
 // --shots walks through the campaign's screens instead and writes what the window shows as PNGs:
 // the loading bar half full, the name entry, the main menu with a hint, the map with the first
 // guardian, the map blinking its way-point, the result of a won stage, of a lost one and of an
-// endless game, and the winner screen.
+// endless game, the winner screen, the game menu, the endless screen and the credits.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -28,7 +28,9 @@
 #include "game/board/Board.h"
 #include "game/core/IniFile.h"
 #include "game/screens/BossDlg.h"
+#include "game/screens/Credits.h"
 #include "game/screens/EnterValDlg.h"
+#include "game/screens/GameMenu.h"
 #include "game/screens/MainMenu.h"
 #include "game/screens/MyDlg.h"
 #include "game/screens/StoryWidget.h"
@@ -181,6 +183,13 @@ int TakeShots(const std::string& game, const fs::path& folder) {
     HangColumn(board);
     if (check(app.RunUntil([&] { return app.Front<MyDlg>() != nullptr; }), "the lost result")) {
       app.Shot(folder / "07_result_lost.png");
+      hand.Click(FirstButton(app.Front<MyDlg>()));
+    }
+    app.RunUntil([&] { return app.dialogOrder.empty() && board.IsActive() && !board.IsFilling(); });
+    app.Updates(200);
+    hand.Click(board.children.back());  // the menu button
+    if (check(app.RunUntil([&] { return app.Front<GameMenu>() != nullptr; }), "the game menu")) {
+      app.Shot(folder / "10_game_menu.png");
     }
   }
   {
@@ -194,6 +203,13 @@ int TakeShots(const std::string& game, const fs::path& folder) {
     HangColumn(board);
     if (check(app.RunUntil([&] { return app.Front<MyDlg>() != nullptr; }), "the endless result")) {
       app.Shot(folder / "08_result_endless.png");
+      CampaignDriver hand(app, app.Input(), {});
+      hand.Click(FirstButton(app.Front<MyDlg>()));
+    }
+    if (check(app.RunUntil([&] { return app.dialogOrder.empty() && !board.IsSlidingOut() && !app.mScreens.empty(); }),
+              "the endless screen")) {
+      app.Updates(2);
+      app.Shot(folder / "11_endless_screen.png");
     }
   }
   {
@@ -220,6 +236,12 @@ int TakeShots(const std::string& game, const fs::path& folder) {
     if (check(app.RunUntil([&] { return app.mWinnerWidget && !board.IsSlidingOut(); }), "the winner screen")) {
       app.Updates(2);
       app.Shot(folder / "09_winner.png");
+      hand.Click(app.mWinnerWidget->Button());
+    }
+    app.RunUntil([&] { return !app.mWinnerWidget; });
+    hand.Click(app.mMainMenu->Button(MainMenu::CREDITS));
+    if (check(app.RunUntil([&] { return app.Front<Credits>() != nullptr; }), "the credits")) {
+      app.Shot(folder / "12_credits.png");
     }
   }
   fs::remove_all(data);

@@ -11,7 +11,9 @@
 #include "game/core/IniFile.h"
 #include "game/core/Profile.h"
 #include "game/core/ResourceIds.h"
+#include "game/screens/EndlessScreen.h"
 #include "game/screens/GameDialog.h"
+#include "game/screens/GameMenu.h"
 #include "game/screens/LoadingScreen.h"
 #include "game/screens/MainMenu.h"
 #include "game/screens/MyDlg.h"
@@ -98,6 +100,9 @@ GameApp::~GameApp() {
                                                          mLoadingScreen.get(), mWinnerWidget.get(), &mPauseWidget})
       if (screen && widgetManager->HasWidget(screen)) widgetManager->RemoveWidget(screen);
   }
+  for (auto& screen : mScreens)
+    if (screen->parent) screen->parent->RemoveWidget(screen.get());
+  mScreens.clear();
   mLoadingScreen.reset();
   mWinnerWidget.reset();
   mMainMenu.reset();
@@ -307,6 +312,21 @@ int GameApp::GetMapLevel() { return mStoryWidget ? mStoryWidget->mLevel : 1; }
 
 int GameApp::GetMapStage() { return mStoryWidget ? mStoryWidget->mStage : 1; }
 
+Widget* GameApp::AdoptScreen(std::unique_ptr<Widget> screen) {
+  mScreens.push_back(std::move(screen));
+  return mScreens.back().get();
+}
+
+void GameApp::ReleaseScreen(Widget* screen) {
+  if (screen->parent) screen->parent->RemoveWidget(screen);
+  for (auto it = mScreens.begin(); it != mScreens.end(); ++it) {
+    if (it->get() != screen) continue;
+    DeferDelete(it->release());
+    mScreens.erase(it);
+    return;
+  }
+}
+
 void GameApp::ShowMainMenuBehind() {
   if (!mMainMenu) return;
   mMainMenu->visible = true;
@@ -375,9 +395,13 @@ void GameApp::HidePauseOverlay() {
   if (widgetManager->HasWidget(&mPauseWidget)) widgetManager->RemoveWidget(&mPauseWidget);
 }
 
-bool GameApp::OpenGameMenu(Board*) {
-  // Seam: the game menu opens here once it exists.
-  return false;
+bool GameApp::OpenGameMenu(Board* board) {
+  if (mSlide.active || board->gameMenu != nullptr) return false;
+  auto* menu = new GameMenu(board, this);
+  menu->Resize(200, 480, 250, 250);
+  board->gameMenu = menu;
+  RegisterDialog(menu);
+  return true;
 }
 
 std::string GameApp::DescribeResult(const Board& board, int result) {

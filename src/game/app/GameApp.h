@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <list>
 #include <memory>
 #include <string>
 
@@ -125,6 +126,10 @@ class GameApp : public OrvaAppBase, public BoardHost {
   void ShowMainMenuBehind();
   // A stage that starts while the window is in the background waits under the pause overlay.
   void PauseIfInBackground();
+  // Screens made anew each time they are shown (the endless screen): the application owns them
+  // until, having slid away, they are released to the deferred deletion.
+  Widget* AdoptScreen(std::unique_ptr<Widget> screen);
+  void ReleaseScreen(Widget* screen);
 
   // ---- State others read
   bool LoadingFailed() const { return loadingFailed_; }
@@ -151,6 +156,7 @@ class GameApp : public OrvaAppBase, public BoardHost {
   // DeferDelete (releasing the pointer here) once it has slid away.
   std::unique_ptr<LoadingScreen> mLoadingScreen;
   std::unique_ptr<WinnerWidget> mWinnerWidget;
+  std::list<std::unique_ptr<Widget>> mScreens;  // see AdoptScreen
   std::unique_ptr<MainMenu> mMainMenu;
   ScreenSlide mSlide;
   StringTable mStrings;

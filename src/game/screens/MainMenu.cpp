@@ -6,6 +6,8 @@
 #include "game/app/GameApp.h"
 #include "game/core/Profile.h"
 #include "game/core/ResourceIds.h"
+#include "game/screens/Credits.h"
+#include "game/screens/EndlessScreen.h"
 #include "game/screens/EnterValDlg.h"
 #include "game/screens/GameDialog.h"
 #include "game/screens/StoryWidget.h"
@@ -192,7 +194,7 @@ void MainMenu::OnButtonReleased(int id) {
       break;
     case ENDLESS:
       if (passed || level >= kEndlessFromLevel) {
-        NotBuiltYet();
+        LeaveFor(app_->AdoptScreen(std::make_unique<EndlessScreen>(app_)), GameApp::STATE_ENDLESS);
       } else {
         app_->ShowMessage(app_->GetGameString(kEndlessLocked));
       }
@@ -202,6 +204,7 @@ void MainMenu::OnButtonReleased(int id) {
       app_->ShowMessage(app_->GetGameString(kQuitQuestion), &dialogResult_, true);
       break;
     }
+    case CREDITS: app_->RegisterDialog(new Credits(app_)); break;
     default: NotBuiltYet(); break;
   }
 }

@@ -7,6 +7,7 @@
 #include "game/board/Board.h"
 #include "game/core/ResourceIds.h"
 #include "game/core/SafeFormat.h"
+#include "game/screens/EndlessScreen.h"
 #include "game/screens/StoryWidget.h"
 #include "game/screens/WinnerWidget.h"
 
@@ -192,9 +193,11 @@ void MyDlg::StageLostOrEnded() {
     app.WriteProfileKey("ENDLSEC", app.mEndlessSeconds);
     app.WriteProfileKey("ENDLCHAIN", app.mEndlessChain);
     board.StartSlideOut();
-    // Until the endless screen exists, the game returns to the main menu.
-    app.mScreenState = GameApp::STATE_MENU;
-    app.ShowMainMenuBehind();
+    app.mScreenState = GameApp::STATE_ENDLESS;
+    Widget* screen = app.AdoptScreen(std::make_unique<EndlessScreen>(&app));
+    screen->Resize(0, 0, 640, 480);
+    app.widgetManager->AddWidget(screen);
+    app.widgetManager->BringToBack(screen);
     app.widgetManager->BringToFront(&board);
     app.StopLevelMusic();
     app.PlayThemeMusic();

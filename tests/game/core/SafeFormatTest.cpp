@@ -33,7 +33,7 @@ TEST_F(GameFormats, ResultTextsJoinedWithTheTime) {
             "Score: 800\nTime: 05: 07\nShots: 30\nLongest chain: 6");
   // The last endless result: score, speed name, minutes, seconds, longest chain.
   EXPECT_EQ(SafeFormat(S(67) + " 0%i:" + "%i" + S(68), {5000, S(54), 3, 15, 11}),
-            "Best score: 5000\nSpeed: Frantic\nTime: 03:15\nLongest chain: 11");
+            "Last game: 5000 points\nSpeed: Frantic\nTime: 03:15\nLongest chain: 11");
 }
 
 TEST_F(GameFormats, StringsWithoutPlaceholdersComeOutUnchanged) {

@@ -16,7 +16,10 @@
 #include "game/core/IniFile.h"
 #include "game/core/Profile.h"
 #include "game/screens/BossDlg.h"
+#include "game/screens/Credits.h"
+#include "game/screens/EndlessScreen.h"
 #include "game/screens/EnterValDlg.h"
+#include "game/screens/GameMenu.h"
 #include "game/screens/LoadingScreen.h"
 #include "game/screens/MainMenu.h"
 #include "game/screens/MyDlg.h"
@@ -322,6 +325,110 @@ TEST_F(CampaignTest, ProfileNamesStayFilesOfTheFolderAndRenamesNeverOverwrite) {
   EXPECT_TRUE(app_->mProfiles.Rename("Ann", "Cy"));
   EXPECT_EQ(ProfileKey("Cy", "LEVEL"), "9");
   EXPECT_EQ(app_->mProfiles.Names(), (std::list<std::string>{"Cy", "Bo"}));
+}
+
+TEST_F(CampaignTest, TheGameMenuStopsPlayAsksBeforeRestartingAndLeavesForTheMainMenu) {
+  WriteProfile("Ann", "[DATA]\nLEVEL=3\nSTAGE=2\nFB=0\n");
+  Start();
+  app_->Load();
+  OpenMapPastTheGuardian();
+  ClickAndSettle(app_->mStoryWidget->Button(StoryWidget::PLAY));
+  Board& board = *app_->mBoard;
+  ASSERT_TRUE(RunUntil([&] { return board.IsActive() && !board.IsFilling(); }));
+  Updates(300);
+
+  // The menu button stops play under the menu.
+  ClickAndSettle(board.children.back());
+  ASSERT_TRUE(WaitForDialog<GameMenu>());
+  GameMenu* menu = Front<GameMenu>();
+  EXPECT_FALSE(board.IsActive());
+  const int clock = board.GetSeconds();
+  Updates(200);
+  EXPECT_EQ(board.GetSeconds(), clock);
+
+  // No to the restart question leaves the menu open; yes restarts the stage and plays on.
+  ClickAndSettle(menu->Button(GameMenu::RESTART));
+  ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kNo));
+  Updates(50);
+  EXPECT_EQ(Front<GameMenu>(), menu);
+  ClickAndSettle(menu->Button(GameMenu::RESTART));
+  ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kYes));
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
+  EXPECT_TRUE(board.IsActive());
+  EXPECT_TRUE(board.IsFilling());
+  EXPECT_EQ(board.gameMenu, nullptr);
+
+  // Leaving: the field slides away over the main menu; the campaign is where it was.
+  ClickAndSettle(board.children.back());
+  ASSERT_TRUE(WaitForDialog<GameMenu>());
+  ClickAndSettle(Front<GameMenu>()->Button(GameMenu::LEAVE));
+  ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kYes));
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty() && !board.IsSlidingOut(); }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_MENU);
+  EXPECT_TRUE(app_->mMainMenu->visible);
+  EXPECT_FALSE(app_->widgetManager->HasWidget(&board));
+  EXPECT_TRUE(TestGameApp::Playing(app_->mThemeMusic));
+  EXPECT_EQ(app_->mStoryWidget->mLevel * 100 + app_->mStoryWidget->mStage, 302);
+}
+
+TEST_F(CampaignTest, TheEndlessScreenOpensFromLevelSixteenShowsTheLastResultAndComesBackAfterAGame) {
+  WriteProfile("Ann", "[DATA]\nLEVEL=15\nFB=0\n");
+  WriteProfile("Bo", "[DATA]\nLEVEL=16\nFB=0\nENDLSCORE=4321\nENDLSPEED=2\nENDLMIN=12\nENDLSEC=5\n");
+  Start();
+  app_->Load();
+  ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && app_->dialogOrder.empty(); }));
+  ClickAndSettle(app_->mMainMenu->Button(MainMenu::ENDLESS));
+  ASSERT_NE(Front<YesNoDlg>(), nullptr);
+  EXPECT_EQ(Front<YesNoDlg>()->text, app_->GetGameString(80));
+  ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kYes));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_MENU);
+
+  app_->mProfiles.Load("Bo");
+  app_->mProfileName = "Bo";
+  ClickAndSettle(app_->mMainMenu->Button(MainMenu::ENDLESS));
+  ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && !app_->mMainMenu->visible; }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_ENDLESS);
+  ASSERT_EQ(app_->mScreens.size(), 1u);
+  auto* screen = dynamic_cast<EndlessScreen*>(app_->mScreens.front().get());
+  ASSERT_NE(screen, nullptr);
+  EXPECT_NE(screen->Text().find("4321"), std::string::npos) << screen->Text();
+  EXPECT_NE(screen->Text().find(app_->GetGameString(52)), std::string::npos) << screen->Text();
+  EXPECT_NE(screen->Text().find(" 12:05"), std::string::npos) << screen->Text();
+
+  // An endless game, lost: its result is saved and the endless screen shows it.
+  ClickAndSettle(screen->Button(EndlessScreen::PLAY));
+  Board& board = *app_->mBoard;
+  ASSERT_TRUE(RunUntil([&] { return app_->mScreens.empty() && board.IsActive(); }));
+  EXPECT_EQ(board.mode, Board::MODE_ENDLESS);
+  LoseTheStage();
+  ASSERT_TRUE(WaitForDialog<MyDlg>());
+  EXPECT_EQ(Front<MyDlg>()->Title(), app_->GetGameString(42));
+  ClickAndSettle(DialogButton(Front<MyDlg>(), MyDlg::kOk));
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty() && !board.IsSlidingOut(); }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_ENDLESS);
+  ASSERT_EQ(app_->mScreens.size(), 1u);
+  screen = dynamic_cast<EndlessScreen*>(app_->mScreens.front().get());
+  EXPECT_EQ(ProfileKey("Bo", "ENDLSCORE"), std::to_string(board.GetScore()));
+  EXPECT_EQ(ProfileKey("Bo", "ENDLSEC"), std::to_string(board.GetSeconds()));
+  EXPECT_NE(screen->Text().find(" 00:"), std::string::npos) << screen->Text();
+
+  ClickAndSettle(screen->Button(EndlessScreen::BACK));
+  ASSERT_TRUE(RunUntil([&] { return app_->mScreens.empty(); }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_MENU);
+  EXPECT_TRUE(app_->mMainMenu->visible);
+}
+
+TEST_F(CampaignTest, TheCreditsSlideInWithTheTeamAndAway) {
+  WriteProfile("Ann", "[DATA]\n");
+  Start();
+  app_->Load();
+  ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && app_->dialogOrder.empty(); }));
+  ClickAndSettle(app_->mMainMenu->Button(MainMenu::CREDITS));
+  ASSERT_TRUE(WaitForDialog<Credits>());
+  EXPECT_EQ(Front<Credits>()->y, 80);
+  EXPECT_EQ(Front<Credits>()->Text(), app_->GetGameString(74));
+  ClickAndSettle(DialogButton(Front<Credits>(), Credits::kOk));
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
 }
 
 }  // namespace
