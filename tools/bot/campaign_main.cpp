@@ -13,7 +13,8 @@
 // --shots walks through the campaign's screens instead and writes what the window shows as PNGs:
 // the loading bar half full, the name entry, the main menu with a hint, the map with the first
 // guardian, the map blinking its way-point, the result of a won stage, of a lost one and of an
-// endless game, the winner screen, the game menu, the endless screen and the credits.
+// endless game, the winner screen, the game menu, the endless screen, the credits, the settings,
+// the profiles with the rename prompt, the help and the custom game with a level chosen.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,10 +30,14 @@
 #include "game/core/IniFile.h"
 #include "game/screens/BossDlg.h"
 #include "game/screens/Credits.h"
+#include "game/screens/CustomGWidget.h"
 #include "game/screens/EnterValDlg.h"
 #include "game/screens/GameMenu.h"
+#include "game/screens/HelpWidget.h"
 #include "game/screens/MainMenu.h"
 #include "game/screens/MyDlg.h"
+#include "game/screens/ProfilesDlg.h"
+#include "game/screens/SettingsDlg.h"
 #include "game/screens/StoryWidget.h"
 #include "game/screens/WinnerWidget.h"
 #include "tools/bot/CampaignDriver.h"
@@ -242,6 +247,51 @@ int TakeShots(const std::string& game, const fs::path& folder) {
     hand.Click(app.mMainMenu->Button(MainMenu::CREDITS));
     if (check(app.RunUntil([&] { return app.Front<Credits>() != nullptr; }), "the credits")) {
       app.Shot(folder / "12_credits.png");
+      hand.Click(FirstButton(app.Front<Credits>()));
+    }
+    app.RunUntil([&] { return app.dialogOrder.empty(); });
+    hand.Click(app.mMainMenu->Button(MainMenu::SETTINGS));
+    if (check(app.RunUntil([&] { return app.Front<SettingsDlg>() != nullptr; }), "the settings")) {
+      app.Shot(folder / "13_settings.png");
+      hand.Click(FirstButton(app.Front<SettingsDlg>()));
+    }
+    app.RunUntil([&] { return app.dialogOrder.empty(); });
+    for (const char* name : {"Ash", "Brin", "Corra", "Dune"}) app.mProfiles.Create(name, false);
+    hand.Click(app.mMainMenu->Button(MainMenu::PROFILES));
+    if (check(app.RunUntil([&] { return app.Front<ProfilesDlg>() != nullptr; }), "the profiles")) {
+      ProfilesDlg& profiles = *app.Front<ProfilesDlg>();
+      app.Updates(2);
+      app.Shot(folder / "14_profiles.png");
+      hand.Click(profiles.Button(ProfilesDlg::RENAME));
+      if (check(app.RunUntil([&] { return app.Front<EnterValDlg>() != nullptr; }), "the rename prompt")) {
+        hand.Type("Vela the Bold");
+        app.Updates(30);
+        app.Shot(folder / "15_rename.png");
+        app.Input().QueueKeyDown(KEYCODE_ESCAPE);
+        hand.Click(app.Front<EnterValDlg>()->children.back());  // cancel
+      }
+      app.RunUntil([&] { return app.Front<ProfilesDlg>() != nullptr; });
+      hand.Click(app.Front<ProfilesDlg>()->Button(ProfilesDlg::OK));
+    }
+    app.RunUntil([&] { return app.dialogOrder.empty(); });
+    hand.Click(app.mMainMenu->Button(MainMenu::HELP));
+    if (check(app.RunUntil([&] { return !app.mSlide.active && !app.dialogOrder.empty(); }), "the help")) {
+      app.Updates(2);
+      app.Shot(folder / "16_help.png");
+      auto* help = dynamic_cast<HelpWidget*>(app.mScreens.front().get());
+      hand.Click(help->Button());
+    }
+    app.RunUntil([&] { return !app.mSlide.active && app.mScreens.empty(); });
+    hand.Click(app.mMainMenu->Button(MainMenu::CUSTOM));
+    if (check(app.RunUntil([&] { return !app.mSlide.active && !app.mScreens.empty(); }), "the custom game")) {
+      const Point way = CustomGWidget::WayPoint(4, 3);
+      app.Input().QueueMouseMove(way.x + 10, way.y + 10);
+      app.Input().QueueMouseDown(way.x + 10, way.y + 10);
+      app.Input().QueueMouseUp(way.x + 10, way.y + 10);
+      const Point other = CustomGWidget::kCentres[1];
+      app.Input().QueueMouseMove(other.x + 20, other.y + 20);
+      app.Updates(10);
+      app.Shot(folder / "17_custom.png");
     }
   }
   fs::remove_all(data);

@@ -4,6 +4,7 @@
 #include "game/app/GameApp.h"
 #include "game/board/Board.h"
 #include "game/core/ResourceIds.h"
+#include "game/screens/SettingsDlg.h"
 
 namespace Orva {
 
@@ -45,7 +46,12 @@ void GameMenu::OnButtonReleased(int buttonId) {
   switch (buttonId) {
     case RESUME: slide_.SlideOut(); break;
     case RESTART: app_->ShowMessage(app_->GetGameString(kRestartQuestion), &answer_, true); break;
-    case SETTINGS: app_->ShowMessage("This screen is not built yet."); break;
+    case SETTINGS: {
+      auto* settings = new SettingsDlg(app_);
+      settings->Resize(150, 480, 336, 300);
+      app_->RegisterDialog(settings);
+      break;
+    }
     case LEAVE: app_->ShowMessage(app_->GetGameString(kLeaveQuestion), &answer_, true); break;
     default: break;
   }

@@ -7,9 +7,13 @@
 #include "game/core/Profile.h"
 #include "game/core/ResourceIds.h"
 #include "game/screens/Credits.h"
+#include "game/screens/CustomGWidget.h"
 #include "game/screens/EndlessScreen.h"
 #include "game/screens/EnterValDlg.h"
 #include "game/screens/GameDialog.h"
+#include "game/screens/HelpWidget.h"
+#include "game/screens/ProfilesDlg.h"
+#include "game/screens/SettingsDlg.h"
 #include "game/screens/StoryWidget.h"
 
 namespace Orva {
@@ -187,7 +191,7 @@ void MainMenu::OnButtonReleased(int id) {
     }
     case CUSTOM:
       if (passed || level >= kCustomFromLevel) {
-        NotBuiltYet();
+        LeaveFor(app_->AdoptScreen(std::make_unique<CustomGWidget>(app_)), GameApp::STATE_CUSTOM);
       } else {
         app_->ShowMessage(app_->GetGameString(kCustomLocked));
       }
@@ -204,12 +208,23 @@ void MainMenu::OnButtonReleased(int id) {
       app_->ShowMessage(app_->GetGameString(kQuitQuestion), &dialogResult_, true);
       break;
     }
+    case HELP: LeaveFor(app_->AdoptScreen(std::make_unique<HelpWidget>(app_)), GameApp::STATE_CUSTOM); break;
+    case SETTINGS: {
+      auto* settings = new SettingsDlg(app_);
+      settings->Resize(150, 480, 336, 300);
+      app_->RegisterDialog(settings);
+      break;
+    }
+    case PROFILES: {
+      auto* profiles = new ProfilesDlg(app_);
+      profiles->Resize(120, 480, 425, 350);
+      app_->RegisterDialog(profiles);
+      break;
+    }
     case CREDITS: app_->RegisterDialog(new Credits(app_)); break;
-    default: NotBuiltYet(); break;
+    default: break;
   }
 }
-
-void MainMenu::NotBuiltYet() { app_->ShowMessage("This screen is not built yet."); }
 
 void MainMenu::LeaveFor(Widget* screen, int screenState) {
   app_->mScreenState = screenState;

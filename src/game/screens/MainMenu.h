@@ -52,7 +52,6 @@ class MainMenu : public Widget, public ButtonListener {
   void LayOutButtons();
   void AskForName();
   void LeaveFor(Widget* screen, int screenState);
-  void NotBuiltYet();
 
   GameApp* app_;
   std::array<std::unique_ptr<ButtonWidget>, kButtonCount> buttons_;

@@ -1,5 +1,7 @@
 #include "game/screens/MyDlg.h"
 
+#include <algorithm>
+
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/widgets/WidgetManager.h"
@@ -7,6 +9,7 @@
 #include "game/board/Board.h"
 #include "game/core/ResourceIds.h"
 #include "game/core/SafeFormat.h"
+#include "game/screens/CustomGWidget.h"
 #include "game/screens/EndlessScreen.h"
 #include "game/screens/StoryWidget.h"
 #include "game/screens/WinnerWidget.h"
@@ -106,6 +109,17 @@ void MyDlg::FollowUp() {
   }
 }
 
+void MyDlg::ShowCustomGame(int area, int levelIndex) {
+  GameApp& app = *app_;
+  app.mScreenState = GameApp::STATE_CUSTOM;
+  auto* screen = static_cast<CustomGWidget*>(app.AdoptScreen(std::make_unique<CustomGWidget>(&app)));
+  screen->selectedArea = area;
+  screen->selectedLevel = std::min(levelIndex, CustomGWidget::kAreas * kLevelsPerArea - 1);
+  screen->Resize(0, 0, 640, 480);
+  app.widgetManager->AddWidget(screen);
+  app.widgetManager->BringToBack(screen);
+}
+
 void MyDlg::StageWon() {
   GameApp& app = *app_;
   Board& board = *board_;
@@ -115,9 +129,11 @@ void MyDlg::StageWon() {
   if (board.stage >= board.stageCount) {
     board.StartSlideOut();
     if (!story) {
-      // Until the custom game's own screen exists, a finished level returns to the main menu.
-      app.mScreenState = GameApp::STATE_MENU;
-      app.ShowMainMenuBehind();
+      // The custom game's screen comes back with the next level chosen, or the area's first
+      // when the finished level was the area's last.
+      const int area = (board.level - 1) / kLevelsPerArea;
+      const bool lastOfArea = board.level - 1 == area * kLevelsPerArea + kLevelsPerArea - 1;
+      ShowCustomGame(area, lastOfArea ? area * kLevelsPerArea : board.level);
       app.StopLevelMusic();
       app.PlayThemeMusic();
     } else if (map.mLevel >= kLastLevel) {
@@ -209,9 +225,7 @@ void MyDlg::StageLostOrEnded() {
   } else {
     board.StartSlideOut();
     if (board.mode != Board::MODE_STORY) {
-      // Until the custom game's own screen exists, the game returns to the main menu.
-      app.mScreenState = GameApp::STATE_MENU;
-      app.ShowMainMenuBehind();
+      ShowCustomGame((board.level - 1) / kLevelsPerArea, board.level - 1);
     } else {
       map.mStage = 1;
       map.mLevel = 1;

@@ -40,6 +40,8 @@ class MyDlg : public GameDialog {
   void FollowUp();
   void StageWon();
   void StageLostOrEnded();
+  // The custom game's screen behind the field, with this area and level chosen.
+  void ShowCustomGame(int area, int levelIndex);
 
   Board* board_;
   std::string title_;

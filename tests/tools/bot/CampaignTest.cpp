@@ -17,12 +17,16 @@
 #include "game/core/Profile.h"
 #include "game/screens/BossDlg.h"
 #include "game/screens/Credits.h"
+#include "game/screens/CustomGWidget.h"
 #include "game/screens/EndlessScreen.h"
 #include "game/screens/EnterValDlg.h"
 #include "game/screens/GameMenu.h"
+#include "game/screens/HelpWidget.h"
 #include "game/screens/LoadingScreen.h"
 #include "game/screens/MainMenu.h"
 #include "game/screens/MyDlg.h"
+#include "game/screens/ProfilesDlg.h"
+#include "game/screens/SettingsDlg.h"
 #include "game/screens/StoryWidget.h"
 #include "game/screens/WinnerWidget.h"
 #include "support/TempFolder.h"
@@ -429,6 +433,250 @@ TEST_F(CampaignTest, TheCreditsSlideInWithTheTeamAndAway) {
   EXPECT_EQ(Front<Credits>()->Text(), app_->GetGameString(74));
   ClickAndSettle(DialogButton(Front<Credits>(), Credits::kOk));
   ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
+}
+
+// Counts the widgets of the whole tree.
+int CountTree(const WidgetContainer& container) {
+  int count = 0;
+  for (const Widget* child : container.children) count += 1 + CountTree(*child);
+  return count;
+}
+
+TEST_F(CampaignTest, SettingsActWhileTheSlidersMoveAndAreSavedWithThreeDigits) {
+  WriteProfile("Ann", "[DATA]\nLEVEL=3\nFB=0\nMUSIC=0.5\nSOUND=0.7\n");
+  Start();
+  app_->Load();
+  OpenMapPastTheGuardian();
+  ClickAndSettle(app_->mStoryWidget->Button(StoryWidget::PLAY));
+  Board& board = *app_->mBoard;
+  ASSERT_TRUE(RunUntil([&] { return board.IsActive() && !board.IsFilling(); }));
+  ClickAndSettle(board.children.back());
+  ASSERT_TRUE(WaitForDialog<GameMenu>());
+  ClickAndSettle(Front<GameMenu>()->Button(GameMenu::SETTINGS));
+  ASSERT_TRUE(WaitForDialog<SettingsDlg>());
+  SettingsDlg* settings = Front<SettingsDlg>();
+  EXPECT_FLOAT_EQ(float(settings->MusicSlider()->value), 0.5f);
+
+  // A click on the music track two thirds along: theme and game music change at once.
+  const Point track = settings->MusicSlider()->GetScreenPos();
+  app_->input->QueueMouseDown(track.x + 196, track.y + 12);
+  app_->input->QueueMouseUp(track.x + 196, track.y + 12);
+  app_->Drain(2);
+  const float volume = 196.0f / 294.0f;
+  EXPECT_FLOAT_EQ(app_->mThemeMusic->GetVolume(), volume);
+  ASSERT_TRUE(app_->mLevelMusic);
+  EXPECT_FLOAT_EQ(app_->mLevelMusic->GetVolume(), volume);
+  EXPECT_EQ(ProfileKey("Ann", "MUSIC"), "0.5");  // saved only on OK
+  ClickAndSettle(DialogButton(settings, SettingsDlg::kOk));
+  ASSERT_TRUE(RunUntil([&] { return Front<SettingsDlg>() == nullptr; }));
+  EXPECT_EQ(ProfileKey("Ann", "MUSIC"), "0.667");
+  EXPECT_EQ(ProfileKey("Ann", "SOUND"), "0.7");
+  EXPECT_EQ(ProfileKey("Ann", "FULLSCR"), "0");
+  EXPECT_NE(Front<GameMenu>(), nullptr);  // the game menu stays open
+}
+
+TEST_F(CampaignTest, ProfilesAreMadeRenamedSwitchedAndDeletedWithTheirRules) {
+  for (const char* name : {"Ann", "Bo", "Cy", "Dee", "Eli", "Fay", "Gus"}) WriteProfile(name, "[DATA]\nLEVEL=2\n");
+  WriteProfile("Ann", "[DATA]\nLEVEL=9\n");
+  Start();
+  app_->Load();
+  ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && app_->dialogOrder.empty(); }));
+  ASSERT_EQ(app_->mProfileName, "Ann");
+  auto open = [&]() -> ProfilesDlg* {
+    ClickAndSettle(app_->mMainMenu->Button(MainMenu::PROFILES));
+    return WaitForDialog<ProfilesDlg>() ? Front<ProfilesDlg>() : nullptr;
+  };
+  auto answer = [&](int id) { ClickAndSettle(DialogButton(app_->dialogOrder.back(), id)); };
+  auto enter = [&](const std::string& name) {
+    ASSERT_TRUE(WaitForDialog<EnterValDlg>());
+    EnterName(name);
+  };
+  ProfilesDlg* dialog = open();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(dialog->List()->LineCount(), 7);
+  EXPECT_EQ(dialog->List()->LineText(dialog->List()->selectedIndex), "Ann");
+
+  // The eighth, made current; then a ninth is refused.
+  ClickAndSettle(dialog->Button(ProfilesDlg::NEW));
+  enter("Hal");
+  ASSERT_NE(Front<YesNoDlg>(), nullptr);
+  answer(YesNoDlg::kYes);
+  EXPECT_EQ(app_->mProfileName, "Hal");
+  EXPECT_EQ(ProfileKey("Hal", "LEVEL"), "1");
+  ClickAndSettle(dialog->Button(ProfilesDlg::NEW));
+  ASSERT_NE(Front<YesNoDlg>(), nullptr);
+  EXPECT_EQ(Front<YesNoDlg>()->text, app_->GetGameString(76));
+  answer(YesNoDlg::kYes);
+
+  // Renaming the current profile: the file moves and the last-player setting follows; another
+  // player's name is refused and that player's file kept.
+  ClickAndSettle(dialog->Button(ProfilesDlg::RENAME));
+  enter("Bo");
+  ASSERT_NE(Front<YesNoDlg>(), nullptr);
+  EXPECT_EQ(Front<YesNoDlg>()->text, app_->GetGameString(16));
+  answer(YesNoDlg::kYes);
+  EXPECT_EQ(ProfileKey("Bo", "LEVEL"), "2");
+  ClickAndSettle(dialog->Button(ProfilesDlg::RENAME));
+  enter("Ivy");
+  EXPECT_EQ(app_->mProfileName, "Ivy");
+  std::string last;
+  EXPECT_TRUE(app_->FetchText("luser", last));
+  EXPECT_EQ(last, "Ivy");
+  EXPECT_FALSE(fs::exists(data_.Path() / "properties/users/Hal"));
+  EXPECT_EQ(ProfileKey("Ivy", "LEVEL"), "1");
+
+  // Deleting the current profile loads the one that takes the selection (the line before it).
+  const int ivyLine = dialog->List()->selectedIndex;
+  ASSERT_EQ(ivyLine, dialog->List()->LineCount() - 1);
+  ClickAndSettle(dialog->Button(ProfilesDlg::DELETE));
+  EXPECT_EQ(Front<YesNoDlg>()->text, app_->GetGameString(17));
+  answer(YesNoDlg::kYes);
+  EXPECT_FALSE(fs::exists(data_.Path() / "properties/users/Ivy"));
+  EXPECT_EQ(app_->mProfileName, "Gus");
+  EXPECT_EQ(dialog->List()->LineText(dialog->List()->selectedIndex), "Gus");
+
+  // Switching: no keeps the current player, yes changes it.
+  dialog->List()->SetSelected(0);
+  ClickAndSettle(dialog->Button(ProfilesDlg::OK));
+  answer(YesNoDlg::kNo);
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
+  EXPECT_EQ(app_->mProfileName, "Gus");
+  dialog = open();
+  dialog->List()->SetSelected(0);
+  ClickAndSettle(dialog->Button(ProfilesDlg::OK));
+  answer(YesNoDlg::kYes);
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
+  EXPECT_EQ(app_->mProfileName, "Ann");
+  EXPECT_EQ(app_->mStoryWidget->mLevel, 9);
+
+  // The last profile cannot be deleted.
+  for (const char* name : {"Bo", "Cy", "Dee", "Eli", "Fay", "Gus"}) app_->mProfiles.Delete(name);
+  dialog = open();
+  ASSERT_EQ(dialog->List()->LineCount(), 1);
+  ClickAndSettle(dialog->Button(ProfilesDlg::DELETE));
+  EXPECT_EQ(Front<YesNoDlg>()->text, app_->GetGameString(72));
+  answer(YesNoDlg::kYes);
+  EXPECT_TRUE(fs::exists(data_.Path() / "properties/users/Ann"));
+}
+
+TEST_F(CampaignTest, TheCustomGameOpensAreaByAreaAndPlaysTheChosenLevel) {
+  WriteProfile("Ann", "[DATA]\nLEVEL=5\nFB=0\n");
+  Start();
+  app_->Load();
+  ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && app_->dialogOrder.empty(); }));
+  ClickAndSettle(app_->mMainMenu->Button(MainMenu::CUSTOM));
+  ASSERT_NE(Front<YesNoDlg>(), nullptr);
+  EXPECT_EQ(Front<YesNoDlg>()->text, app_->GetGameString(79));
+  ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kYes));
+
+  for (int level : {6, 10, 11}) {
+    app_->mStoryWidget->mLevel = level;
+    CustomGWidget screen(app_.get());
+    EXPECT_TRUE(screen.IsUnlocked(0));
+    EXPECT_EQ(screen.IsUnlocked(1), level == 11) << level;
+    EXPECT_FALSE(screen.IsUnlocked(2));
+  }
+  app_->mGamePassed = 1;
+  EXPECT_TRUE(CustomGWidget(app_.get()).IsUnlocked(5));
+  app_->mGamePassed = 0;
+
+  ClickAndSettle(app_->mMainMenu->Button(MainMenu::CUSTOM));
+  ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && !app_->mMainMenu->visible; }));
+  ASSERT_EQ(app_->mScreens.size(), 1u);
+  auto* custom = dynamic_cast<CustomGWidget*>(app_->mScreens.front().get());
+  ASSERT_NE(custom, nullptr);
+  // A click in a locked area chooses nothing; one in an open area away from its way-points
+  // chooses its first level; one on a way-point chooses that level.
+  const Point locked = CustomGWidget::kCentres[2];
+  app_->input->QueueMouseMove(locked.x + 60, locked.y + 60);
+  app_->input->QueueMouseDown(locked.x + 60, locked.y + 60);
+  app_->input->QueueMouseUp(locked.x + 60, locked.y + 60);
+  app_->Drain(2);
+  EXPECT_EQ(custom->selectedLevel, 0);
+  const Point area1 = CustomGWidget::kCentres[1];
+  app_->input->QueueMouseMove(area1.x + 120, area1.y + 120);
+  app_->input->QueueMouseDown(area1.x + 120, area1.y + 120);
+  app_->input->QueueMouseUp(area1.x + 120, area1.y + 120);
+  app_->Drain(2);
+  EXPECT_EQ(custom->selectedLevel, 5);
+  EXPECT_EQ(custom->selectedArea, 1);
+  const Point third = CustomGWidget::WayPoint(1, 2);
+  app_->input->QueueMouseMove(third.x + 10, third.y + 10);
+  app_->input->QueueMouseDown(third.x + 10, third.y + 10);
+  app_->input->QueueMouseUp(third.x + 10, third.y + 10);
+  app_->Drain(2);
+  EXPECT_EQ(custom->selectedLevel, 7);
+
+  ClickAndSettle(custom->Button(CustomGWidget::PLAY));
+  Board& board = *app_->mBoard;
+  ASSERT_TRUE(RunUntil([&] { return app_->mScreens.empty() && board.IsActive(); }));
+  EXPECT_EQ(board.mode, Board::MODE_CUSTOM);
+  EXPECT_EQ(board.level * 100 + board.stage, 801);
+  // Lost with its three lives: back to the custom screen with the level chosen again.
+  board.SetLifeCount(1);
+  LoseTheStage();
+  ASSERT_TRUE(WaitForDialog<MyDlg>());
+  EXPECT_FALSE(Front<MyDlg>()->ShowsWinTitle());
+  ClickAndSettle(DialogButton(Front<MyDlg>(), MyDlg::kOk));
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty() && !board.IsSlidingOut(); }));
+  EXPECT_EQ(app_->mScreenState, GameApp::STATE_CUSTOM);
+  ASSERT_EQ(app_->mScreens.size(), 1u);
+  custom = dynamic_cast<CustomGWidget*>(app_->mScreens.front().get());
+  EXPECT_EQ(custom->selectedLevel, 7);
+  EXPECT_EQ(ProfileKey("Ann", "LEVEL"), "5");  // a custom game is no campaign progress
+}
+
+TEST_F(CampaignTest, AMenuTourVisitsEveryScreenTwiceAndLeavesNothingBehind) {
+  WriteProfile("Ann", "[DATA]\nLEVEL=20\nFB=0\n");
+  Start();
+  app_->Load();
+  ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && app_->dialogOrder.empty() && !app_->mLoadingScreen; }));
+  Updates(10);
+  // The travel map, once shown, stays in the tree hidden (it lives as long as the game).
+  const int widgets = CountTree(*app_->widgetManager) + 1 + 2;
+  auto backToMenu = [&] { return RunUntil([&] { return !app_->mSlide.active && app_->mMainMenu->visible; }); };
+  auto leaveAndReturn = [&](int button, auto back) {
+    ClickAndSettle(app_->mMainMenu->Button(button));
+    ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && !app_->mMainMenu->visible; }));
+    Updates(5);
+    ClickAndSettle(back());
+    ASSERT_TRUE(backToMenu());
+    Updates(5);
+  };
+  auto openAndClose = [&](int button, auto close) {
+    ClickAndSettle(app_->mMainMenu->Button(button));
+    ASSERT_TRUE(RunUntil([&] {
+      return !app_->dialogOrder.empty() && !static_cast<GameDialog*>(app_->dialogOrder.back())->Slide().active;
+    }));
+    ClickAndSettle(close(app_->dialogOrder.back()));
+    ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty(); }));
+  };
+  for (int round = 0; round < 2; ++round) {
+    leaveAndReturn(MainMenu::STORY, [&] { return app_->mStoryWidget->Button(StoryWidget::BACK); });
+    leaveAndReturn(MainMenu::CUSTOM, [&] {
+      return static_cast<CustomGWidget*>(app_->mScreens.front().get())->Button(CustomGWidget::BACK);
+    });
+    leaveAndReturn(MainMenu::ENDLESS, [&] {
+      return static_cast<EndlessScreen*>(app_->mScreens.front().get())->Button(EndlessScreen::BACK);
+    });
+    leaveAndReturn(MainMenu::HELP, [&] {
+      auto* help = static_cast<HelpWidget*>(app_->mScreens.front().get());
+      EXPECT_NE(help->Dialog(), nullptr);
+      return help->Button();
+    });
+    EXPECT_TRUE(app_->dialogOrder.empty());  // the help dialog left with its screen
+    openAndClose(MainMenu::SETTINGS, [&](Dialog* d) { return DialogButton(d, SettingsDlg::kOk); });
+    openAndClose(MainMenu::PROFILES, [&](Dialog* d) { return DialogButton(d, ProfilesDlg::OK); });
+    openAndClose(MainMenu::CREDITS, [&](Dialog* d) { return DialogButton(d, Credits::kOk); });
+    ClickAndSettle(app_->mMainMenu->Button(MainMenu::EXIT));
+    ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kNo));
+  }
+  Updates(5);
+  EXPECT_TRUE(app_->mScreens.empty());
+  EXPECT_TRUE(app_->dialogOrder.empty());
+  EXPECT_TRUE(app_->deferredDeletes.empty());
+  EXPECT_EQ(CountTree(*app_->widgetManager), widgets);
+  EXPECT_FALSE(app_->shutdown);
 }
 
 }  // namespace

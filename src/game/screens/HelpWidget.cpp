@@ -1,0 +1,102 @@
+#include "game/screens/HelpWidget.h"
+
+#include "framework/graphics/Graphics.h"
+#include "framework/widgets/WidgetManager.h"
+#include "game/app/GameApp.h"
+#include "game/core/ResourceIds.h"
+
+namespace Orva {
+
+namespace {
+constexpr int kBackLabel = 25;
+constexpr int kFirstText = 81;
+constexpr Point kTextAt[] = {{28, 50}, {441, 120}, {60, 121}, {35, 373}};
+constexpr Point kMouseAt[] = {{394, 119}, {403, 160}, {403, 201}};
+// The bonus icons in the order tripple, slow, colour wipe, bomb, lightning.
+constexpr Point kBonusAt[] = {{27, 121}, {27, 179}, {27, 259}, {27, 220}, {27, 300}};
+constexpr int kIconSize = 30;
+}  // namespace
+
+HelpDlg::HelpDlg(GameApp* app) : GameDialog(app, kDialogId) { modal = false; }
+
+void HelpDlg::Draw(Graphics* g) {
+  GameDialog::Draw(g);
+  if (FONT_BALOON) {
+    g->SetFont(FONT_BALOON);
+    g->SetColor(Color(50, 40, 20));
+    for (int i = 0; i < 4; ++i)
+      DrawStringWrapped(g, app_->GetGameString(kFirstText + i), kTextAt[i].x, kTextAt[i].y, 10000000, 20, JUSTIFY_LEFT);
+  }
+  Image* mice[] = {IMAGE_MOUSE_MOVE, IMAGE_MOUSE_SHOOT, IMAGE_MOUSE_CHANGER};
+  for (int i = 0; i < 3; ++i)
+    if (mice[i]) g->DrawImage(mice[i], kMouseAt[i].x, kMouseAt[i].y);
+  if (IMAGE_SMALL_BONUS) {
+    for (int kind = 0; kind < 5; ++kind)
+      g->DrawImage(IMAGE_SMALL_BONUS, kBonusAt[kind].x, kBonusAt[kind].y,
+                   Rect(kIconSize * kind, 0, kIconSize, kIconSize));
+  }
+}
+
+HelpWidget::HelpWidget(GameApp* app) : app_(app) {
+  back_ = std::make_unique<ButtonWidget>(0, this);
+  back_->Resize(245, 445, 118, 30);
+}
+
+HelpWidget::~HelpWidget() {
+  if (back_->parent) back_->parent->RemoveWidget(back_.get());
+  if (dialog_ && app_->FindDialog(HelpDlg::kDialogId) == dialog_) app_->CloseDialog(dialog_);
+}
+
+void HelpWidget::Attached(WidgetManager* manager) {
+  Widget::Attached(manager);
+  back_->upPicture = IMAGE_HMBUTTON;
+  back_->hoverPicture = IMAGE_FOCHMBUTTON;
+  back_->pressedPicture = IMAGE_PRESSHMBUTTON;
+  if (FONT_MAIN_MENU && !back_->font) back_->SetFont(FONT_MAIN_MENU);
+  back_->SetColor(ButtonWidget::COLOR_LABEL, Color(205, 235, 255));
+  back_->SetColor(ButtonWidget::COLOR_LABEL_HILITE, Color::White);
+  back_->label = app_->GetGameString(kBackLabel);
+  if (!HasWidget(back_.get())) AddWidget(back_.get());
+}
+
+void HelpWidget::Draw(Graphics* g) {
+  if (IMAGE_HELPBKG) g->DrawImage(IMAGE_HELPBKG, 0, 0);
+}
+
+void HelpWidget::OnButtonHoverStart(int) {
+  if (!app_->mSlide.active) app_->PlaySound(EFFECT_MEDIUM_BUTTON_FOCUSED);
+}
+
+void HelpWidget::OnButtonReleased(int) {
+  if (app_->mSlide.active || slide_ != nullptr) return;
+  app_->PlaySound(EFFECT_MEDIUM_BUTTON_CLICKED);
+  app_->mScreenState = GameApp::STATE_MENU;
+  app_->ShowMainMenuBehind();
+  widgetManager->BringToFront(this);
+  if (dialog_) widgetManager->BringToFront(dialog_);
+  app_->mSlide.Start(this);
+  slide_ = &app_->mSlide;
+}
+
+void HelpWidget::Update() {
+  Widget::Update();
+  // The texts come once the screen is uncovered: a dialog is drawn over every screen, and would
+  // stand over the main menu while it slides away.
+  if (dialog_ == nullptr && slide_ == nullptr && !app_->mSlide.active) {
+    dialog_ = new HelpDlg(app_);
+    dialog_->Resize(10, -10, 630, 460);
+    app_->RegisterDialog(dialog_);
+  }
+  if (slide_ == nullptr) return;
+  MarkDirty();
+  if (slide_->Step()) {
+    if (dialog_) dialog_->Resize(dialog_->x - ScreenSlide::kStep, dialog_->y, dialog_->width, dialog_->height);
+    return;
+  }
+  slide_ = nullptr;
+  if (dialog_) app_->CloseDialog(dialog_);
+  dialog_ = nullptr;
+  app_->ReleaseScreen(this);
+}
+
+}  // namespace Orva
