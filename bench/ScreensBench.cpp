@@ -5,10 +5,11 @@
 //
 //   screens_bench [--game DIR] [--seconds N]
 //
-// Three cases: the main menu at rest (the mouse over no button), the travel map at rest (its marker
-// glowing), and the slides between them (menu to map and back, again and again). For the slides it
-// also reports the dearest single update with its draw: a slide drops no update while that stays
-// well under the 10 ms an update may take.
+// The main menu at rest (the mouse over no button), the travel map at rest (its marker glowing),
+// the slides between them (menu to map and back, again and again), then the custom game, endless
+// and help screens and the settings, profiles and credits dialogs at rest. For each it also reports
+// the dearest single update with its draw: a slide drops no update while that stays well under the
+// 10 ms an update may take.
 #include <time.h>
 
 #include <algorithm>
@@ -19,6 +20,9 @@
 
 #include "framework/platform/HeadlessWindowSystem.h"
 #include "game/app/GameApp.h"
+#include "game/screens/CustomGWidget.h"
+#include "game/screens/EndlessScreen.h"
+#include "game/screens/HelpWidget.h"
 #include "game/screens/MainMenu.h"
 #include "game/screens/StoryWidget.h"
 
@@ -103,7 +107,7 @@ int main(int argc, char** argv) {
   fs::create_directories(data / "properties/users");
   // A player who has met the first guardian already: the map opens without a dialog.
   if (std::FILE* f = std::fopen((data / "properties/users/Bench").c_str(), "w")) {
-    std::fputs("[DATA]\nLEVEL=7\nSTAGE=2\nFB=0\n", f);
+    std::fputs("[DATA]\nLEVEL=20\nSTAGE=2\nFB=0\n", f);
     std::fclose(f);
   }
   BenchGame game(fs::absolute(gameDir).string(), data.string());
@@ -139,6 +143,48 @@ int main(int argc, char** argv) {
     }
   }
   Report("slides, menu and map", slides, true);
+
+  game.Click(game.mStoryWidget->Button(StoryWidget::BACK));
+  Run(game, 200, [&] { return game.mSlide.active || game.mStoryWidget->visible; });
+
+  // The other screens at rest, each reached from the main menu and left again.
+  auto backButton = [&]() -> Widget* {
+    Widget* screen = game.mScreens.front().get();
+    if (auto* custom = dynamic_cast<CustomGWidget*>(screen)) return custom->Button(CustomGWidget::BACK);
+    if (auto* endless = dynamic_cast<EndlessScreen*>(screen)) return endless->Button(EndlessScreen::BACK);
+    return dynamic_cast<HelpWidget*>(screen)->Button();
+  };
+  const struct {
+    const char* name;
+    int button;
+  } screens[] = {{"custom game at rest", MainMenu::CUSTOM},
+                 {"endless screen at rest", MainMenu::ENDLESS},
+                 {"help at rest", MainMenu::HELP}};
+  for (const auto& screen : screens) {
+    game.Click(game.mMainMenu->Button(screen.button));
+    Run(game, 300, [&] { return game.mSlide.active || game.mMainMenu->visible; });
+    Run(game, 100, [] { return true; });
+    if (game.mScreens.empty()) {
+      std::fprintf(stderr, "screens_bench: %s did not open\n", screen.name);
+      return 1;
+    }
+    Report(screen.name, Run(game, updates, [] { return true; }), true);
+    game.Click(backButton());
+    Run(game, 300, [&] { return game.mSlide.active || !game.mMainMenu->visible; });
+  }
+  const struct {
+    const char* name;
+    int button;
+  } dialogs[] = {{"settings at rest", MainMenu::SETTINGS},
+                 {"profiles at rest", MainMenu::PROFILES},
+                 {"credits at rest", MainMenu::CREDITS}};
+  for (const auto& dialog : dialogs) {
+    game.Click(game.mMainMenu->Button(dialog.button));
+    Run(game, 100, [] { return true; });
+    Report(dialog.name, Run(game, updates, [] { return true; }), true);
+    while (!game.dialogOrder.empty()) game.CloseDialog(game.dialogOrder.back());
+    Run(game, 10, [] { return true; });
+  }
   fs::remove_all(data);
   return 0;
 }
