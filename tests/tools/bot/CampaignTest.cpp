@@ -362,9 +362,14 @@ TEST_F(CampaignTest, TheGameMenuStopsPlayAsksBeforeRestartingAndLeavesForTheMain
   EXPECT_TRUE(board.IsFilling());
   EXPECT_EQ(board.gameMenu, nullptr);
 
-  // Leaving: the field slides away over the main menu; the campaign is where it was.
+  // Leaving: no keeps the menu open; yes slides the field away over the main menu, and the
+  // campaign is where it was.
   ClickAndSettle(board.children.back());
   ASSERT_TRUE(WaitForDialog<GameMenu>());
+  ClickAndSettle(Front<GameMenu>()->Button(GameMenu::LEAVE));
+  ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kNo));
+  Updates(50);
+  ASSERT_NE(Front<GameMenu>(), nullptr);
   ClickAndSettle(Front<GameMenu>()->Button(GameMenu::LEAVE));
   ClickAndSettle(DialogButton(Front<YesNoDlg>(), YesNoDlg::kYes));
   ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty() && !board.IsSlidingOut(); }));
@@ -398,6 +403,9 @@ TEST_F(CampaignTest, TheEndlessScreenOpensFromLevelSixteenShowsTheLastResultAndC
   EXPECT_NE(screen->Text().find("4321"), std::string::npos) << screen->Text();
   EXPECT_NE(screen->Text().find(app_->GetGameString(52)), std::string::npos) << screen->Text();
   EXPECT_NE(screen->Text().find(" 12:05"), std::string::npos) << screen->Text();
+  app_->mEndlessMinutes = 3;
+  app_->mEndlessSeconds = 45;
+  EXPECT_NE(EndlessScreen::ResultText(*app_).find("Time: 03:45\n"), std::string::npos);
 
   // An endless game, lost: its result is saved and the endless screen shows it.
   ClickAndSettle(screen->Button(EndlessScreen::PLAY));
