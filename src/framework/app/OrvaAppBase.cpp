@@ -20,6 +20,11 @@
 
 namespace Orva {
 
+namespace {
+// The farthest a stored window position may lie from the desktop's origin.
+constexpr int kMaxWindowPosition = 32768;
+}  // namespace
+
 OrvaAppBase* gOrvaApp = nullptr;
 
 namespace {
@@ -877,8 +882,10 @@ void OrvaAppBase::LoadSettings() {
   if (FetchInt("SfxVolume", value)) sfxVolume = std::clamp(value, 0, 100) / 100.0;
   if (FetchInt("Muted", value)) muteCount = value != 0 ? 1 : 0;
   if (FetchInt("ScreenMode", value)) windowed = value == 0;
-  if (FetchInt("PreferredX", value)) preferredX = value;
-  if (FetchInt("PreferredY", value)) preferredY = value;
+  // Positions far past any desktop are damage; kept to a range where adding the window's size
+  // cannot overflow, like the volumes.
+  if (FetchInt("PreferredX", value)) preferredX = std::clamp(value, -kMaxWindowPosition, kMaxWindowPosition);
+  if (FetchInt("PreferredY", value)) preferredY = std::clamp(value, -kMaxWindowPosition, kMaxWindowPosition);
   if (FetchInt("CustomCursors", value)) UseCustomCursors(value != 0);
   if (FetchInt("WaitForVSync", value)) waitForVSync = value != 0;
   if (FetchInt("InProgress", value)) cleanExitLastTime = value == 0;

@@ -450,6 +450,9 @@ TEST_F(AppLoopTest, ADamagedSettingsFileLeavesTheDefaultsAndIsRewrittenCleanly) 
       "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\OrvaTest\\Loop]\n\"MusicVolume\"=dword:7fffffff\n\"SfxVolume\"="
       "dword:ffffff00\n\"Muted\"=dword:80000000\n",
       std::string("\x7f\x45\x4c\x46\x02\x01\x01\x00\x00\x00\xff\xfe", 12),
+      // A window placed at the far end of the number range (the window is made at once).
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\OrvaTest\\Loop]\n\"PreferredX\"=dword:7fffffff\n"
+      "\"PreferredY\"=dword:80000001\n",
   };
   for (const std::string& text : damaged) {
     fs::create_directories(folder);
@@ -462,6 +465,8 @@ TEST_F(AppLoopTest, ADamagedSettingsFileLeavesTheDefaultsAndIsRewrittenCleanly) 
       EXPECT_LE(app->sfxVolume, 1.0);
       EXPECT_LE(app->muteCount, 1);
       EXPECT_GE(app->muteCount, 0);
+      EXPECT_LE(std::abs(app->preferredX), 32768);
+      EXPECT_LE(std::abs(app->preferredY), 32768);
       app->Shutdown();
     }
     RegistryStore reread;
