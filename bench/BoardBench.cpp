@@ -43,8 +43,8 @@ double ThreadCpuSeconds() {
 }
 
 const char* kStage =
-    "<Levels><Level id=\"1\" stages=\"1\"><Stage id=\"1\" rows=\"10000\" runsats=\"0\" speed=\"100000\" "
-    "bonusswt=\"150\" bonuslifet=\"100000\" tripple=\"1\" slow=\"1\" runsdeath=\"1\" bomb=\"1\" flash=\"0\" "
+    "<Levels><Level id=\"1\" stages=\"1\"><Stage id=\"1\" rows=\"50\" runsats=\"0\" speed=\"400\" "
+    "bonusswt=\"150\" bonuslifet=\"6000\" tripple=\"1\" slow=\"1\" runsdeath=\"1\" bomb=\"1\" flash=\"0\" "
     "r=\"1\" g=\"1\" y=\"1\" p=\"1\" br=\"1\" bl=\"1\" /></Level></Levels>";
 
 // A colour unlike the left and upper neighbours, so the refilled field holds no ready group.
@@ -181,6 +181,10 @@ int main(int argc, char** argv) {
   board.SetParticles(art.Particles());
   board.Resize(0, 0, 640, 480);
   if (!board.LoadStageFromText(kStage, 1, 1)) return 1;
+  // Rows never come and tokens never leave: slower than any stage of the level file may be.
+  board.mBaseSpeed = board.mSpeed = 100000;
+  board.mRowsLeft = 10000;
+  board.bonusLifetime = 100000;
   board.ResetBoard();
   board.LoadStagePictures(4);
   board.SetActive(true);

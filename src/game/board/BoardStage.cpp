@@ -19,21 +19,55 @@ namespace {
 
 constexpr const char* kLevelFile = "properties/levels.xml";
 
-// Limits that keep a damaged or hand-edited level file playable: the field must be able to take
-// the starting runes without reaching the carriage's row, rows must come at some pace, and the
-// counts must not overflow.
-constexpr int kMaxRows = 10000;
+// Limits that keep a damaged or hand-edited level file to what a real stage can use: the field
+// must be able to take the starting runes without reaching the carriage's row, rows must come at
+// some pace, and a stage must end in minutes, not hours (the game's own stages take 4 to 20 rows
+// at 86 to 220 ticks a column, and bonuses every 7 to 13 seconds). The worst stage these allow
+// lasts half an hour.
+constexpr int kMaxRows = 50;
 constexpr int kMaxStartRunes = 12 * Board::kColumns;  // rows 1 to 12, so row 13 stays free to shoot into
 constexpr int kMinSpeed = 1;
-constexpr int kMaxSpeed = 100000;
-constexpr int kMaxBonusTicks = 1000000;
+constexpr int kMaxSpeed = 400;
+constexpr int kMaxBonusTicks = 6000;
 
-// A number of the level file: decimal, an absent attribute or text that is no number is 0, and
-// values beyond the integer range are clamped to it.
+// An attribute of a stage: its name, the value of a typical stage used when the text is no number,
+// and the range a stage may use.
+struct StageValue {
+  const char* name;
+  int typical;
+  int low, high;
+};
+constexpr StageValue kRows{"rows", 10, 0, kMaxRows};
+constexpr StageValue kStartRunes{"runsats", 27, 0, kMaxStartRunes};
+constexpr StageValue kSpeed{"speed", 150, kMinSpeed, kMaxSpeed};
+constexpr StageValue kBonusInterval{"bonusswt", 900, 0, kMaxBonusTicks};
+constexpr StageValue kBonusLifetime{"bonuslifet", 900, 0, kMaxBonusTicks};
+constexpr StageValue kSwitch{"", 0, 0, 1};  // the bonuses and colours: 0 off, anything else on
+
+// A decimal number of the level file: an absent attribute is 0; text that is no number, or has
+// more after the number, is reported and gives the typical value; values beyond the integer range
+// are clamped to it.
+int Number(const std::map<std::string, std::string>& attributes, const char* name, const StageValue& value, int level,
+           int stage) {
+  const auto it = attributes.find(name);
+  if (it == attributes.end()) return 0;
+  const char* text = it->second.c_str();
+  char* end = nullptr;
+  errno = 0;
+  const long long number = std::strtoll(text, &end, 10);
+  while (end && (*end == ' ' || *end == '\t')) ++end;
+  if (end == text || (end && *end != '\0')) {
+    std::fprintf(stderr, "Level %d stage %d: %s \"%s\" is not a number; using %d\n", level, stage, name, text,
+                 value.typical);
+    return value.typical;
+  }
+  return int(std::clamp<long long>(number, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+// The stages count of a level: a plain number, 0 when it is none.
 int Number(const std::map<std::string, std::string>& attributes, const char* name) {
   const auto it = attributes.find(name);
   if (it == attributes.end()) return 0;
-  errno = 0;
   const long long value = std::strtoll(it->second.c_str(), nullptr, 10);
   return int(std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
@@ -43,10 +77,12 @@ bool IdIs(const std::map<std::string, std::string>& attributes, int wanted) {
   return it != attributes.end() && it->second == std::to_string(wanted);
 }
 
-int Limited(int value, int low, int high, const char* what, int level, int stage) {
-  const int limited = std::clamp(value, low, high);
+int Limited(const std::map<std::string, std::string>& attributes, const StageValue& what, int level, int stage) {
+  const int value = Number(attributes, what.name, what, level, stage);
+  const int limited = std::clamp(value, what.low, what.high);
   if (limited != value)
-    std::fprintf(stderr, "Level %d stage %d: %s %d is out of range; using %d\n", level, stage, what, value, limited);
+    std::fprintf(stderr, "Level %d stage %d: %s %d is out of range; using %d\n", level, stage, what.name, value,
+                 limited);
   return limited;
 }
 
@@ -67,21 +103,21 @@ bool ReadStage(XMLParser& parser, Board& board, int level, int stage) {
     const auto& a = item.attributes;
     board.level = level;
     board.stage = stage;
-    board.mRowsLeft = Limited(Number(a, "rows"), 0, kMaxRows, "rows", level, stage);
-    board.mStartRunes = Limited(Number(a, "runsats"), 0, kMaxStartRunes, "runsats", level, stage);
-    board.mBaseSpeed = Limited(Number(a, "speed"), kMinSpeed, kMaxSpeed, "speed", level, stage);
+    board.mRowsLeft = Limited(a, kRows, level, stage);
+    board.mStartRunes = Limited(a, kStartRunes, level, stage);
+    board.mBaseSpeed = Limited(a, kSpeed, level, stage);
     board.mSpeed = board.mBaseSpeed;
-    board.bonusInterval = Limited(Number(a, "bonusswt"), 0, kMaxBonusTicks, "bonusswt", level, stage);
-    board.bonusLifetime = Limited(Number(a, "bonuslifet"), 0, kMaxBonusTicks, "bonuslifet", level, stage);
+    board.bonusInterval = Limited(a, kBonusInterval, level, stage);
+    board.bonusLifetime = Limited(a, kBonusLifetime, level, stage);
     board.enabledBonuses.clear();
     const char* bonuses[] = {"tripple", "slow", "runsdeath", "bomb", "flash"};
     for (int kind = 0; kind < 5; ++kind) {
-      if (Number(a, bonuses[kind]) != 0) board.enabledBonuses.push_back(kind);
+      if (Number(a, bonuses[kind], kSwitch, level, stage) != 0) board.enabledBonuses.push_back(kind);
     }
     board.enabledColours.clear();
     const char* colours[] = {"r", "g", "y", "p", "br", "bl"};
     for (int kind = 0; kind < Board::kColours; ++kind) {
-      if (Number(a, colours[kind]) != 0) board.enabledColours.push_back(kind);
+      if (Number(a, colours[kind], kSwitch, level, stage) != 0) board.enabledColours.push_back(kind);
     }
     return true;
   }

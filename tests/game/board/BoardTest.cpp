@@ -964,6 +964,24 @@ TEST_F(BoardTest, DamagedStagesStayPlayable) {
   }
 }
 
+TEST_F(BoardTest, NumbersThatAreNoneAreReportedAndStagesEndInMinutes) {
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(board.LoadStageFromText(StageXml("rows=\"four\" runsats=\"0\" r=\"yes\" g=\"1\""), 1, 1));
+  std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(errors.find("Level 1 stage 1: rows \"four\" is not a number"), std::string::npos) << errors;
+  EXPECT_GT(board.mRowsLeft, 0);  // not a stage won before it starts
+  EXPECT_EQ(board.enabledColours, (std::vector<int>{1}));
+  EXPECT_NE(errors.find("r \"yes\" is not a number"), std::string::npos) << errors;
+
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(board.LoadStageFromText(StageXml("rows=\"400\" speed=\"20000\" bonusswt=\"1000000\" r=\"1\""), 1, 1));
+  errors = testing::internal::GetCapturedStderr();
+  EXPECT_NE(errors.find("speed 20000 is out of range"), std::string::npos) << errors;
+  // Every row of the stage has come within half an hour of play.
+  EXPECT_LE(int64_t(board.mRowsLeft) * Board::kColumns * (board.mBaseSpeed + 1), 100 * 60 * 31);
+  EXPECT_LE(board.bonusInterval, 100 * 60);
+}
+
 TEST_F(BoardTest, StagePicturesAreAskedForByNumberAndMissingOnesAreReported) {
   host.mapLevel = 1;
   host.mapStage = 1;
