@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "framework/graphics/DDImage.h"
@@ -141,10 +142,19 @@ void OrvaAppBase::Init() {
   // A missing archive is not an error: the plain files are used.
   GetPakInterfaceImpl()->AddPakFile("main.pak");
 
-  if (singleInstance && !instanceLock_.Acquire(productName + "Mutex")) {
-    std::fprintf(stderr, "%s is already running\n", productName.c_str());
-    FatalExit(0);
-    return;
+  if (singleInstance) {
+    switch (instanceLock_.Take(productName + "Mutex")) {
+      case SingleInstanceLock::HELD_ELSEWHERE:
+        std::fprintf(stderr, "%s is already running\n", productName.c_str());
+        FatalExit(0);
+        return;
+      case SingleInstanceLock::UNAVAILABLE:
+        // Nothing says another copy runs: play on without the guard.
+        std::fprintf(stderr, "%s: the single-instance lock cannot be taken (%s); running without it\n",
+                     productName.c_str(), std::strerror(errno));
+        break;
+      case SingleInstanceLock::TAKEN: break;
+    }
   }
 
   startTime_ = Now();

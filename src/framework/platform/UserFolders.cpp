@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 
@@ -69,21 +70,28 @@ std::string ExecutableFolder() {
   return folder;
 }
 
-bool SingleInstanceLock::Acquire(const std::string& name) {
+SingleInstanceLock::Outcome SingleInstanceLock::Take(const std::string& name) {
   Release();
-  std::string folder = EnvOr("XDG_RUNTIME_DIR", std::filesystem::temp_directory_path().string());
-  if (folder.back() != '/') folder += '/';
   std::string fileName;
   for (char c : name) fileName += (c == '/' || c == '\\') ? '_' : c;
+  std::string folder = EnvOr("XDG_RUNTIME_DIR", "");
+  if (folder.empty()) {
+    // The shared temporary folder: a name of this user's own.
+    folder = std::filesystem::temp_directory_path().string();
+    fileName += "-" + std::to_string(::getuid());
+  }
+  if (folder.back() != '/') folder += '/';
   const std::string path = folder + fileName + ".lock";
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return UNAVAILABLE;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
     ::close(fd);
-    return false;
+    errno = error;  // the caller may tell why
+    return error == EWOULDBLOCK ? HELD_ELSEWHERE : UNAVAILABLE;
   }
   fd_ = fd;
-  return true;
+  return TAKEN;
 }
 
 void SingleInstanceLock::Release() {

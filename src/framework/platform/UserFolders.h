@@ -23,8 +23,17 @@ class SingleInstanceLock {
   SingleInstanceLock(const SingleInstanceLock&) = delete;
   SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
-  // False when another process holds the lock of this name (or the lock file cannot be made).
-  bool Acquire(const std::string& name);
+  enum Outcome {
+    TAKEN,           // this process holds the lock now
+    HELD_ELSEWHERE,  // another copy of this user's program holds it: that copy is running
+    UNAVAILABLE,     // no lock could be taken (an unusable folder): nothing says another copy runs
+  };
+  // Takes the lock of this name. Without $XDG_RUNTIME_DIR the lock file lies in the shared
+  // temporary folder with the user's id in its name, so users do not lock each other out; it is
+  // never opened through a symbolic link.
+  Outcome Take(const std::string& name);
+  // Take, answering whether the lock is held now.
+  bool Acquire(const std::string& name) { return Take(name) == TAKEN; }
   void Release();
   bool Held() const { return fd_ >= 0; }
 

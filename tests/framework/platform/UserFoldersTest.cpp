@@ -47,6 +47,32 @@ TEST(UserFolders, OnlyOneHolderOfAnInstanceLockAtATime) {
   std::filesystem::remove_all(runtime);
 }
 
+TEST(UserFolders, OnlyALockHeldByAnotherCopyMeansAlreadyRunning) {
+  SingleInstanceLock lock;
+  {
+    // An unusable runtime folder: no lock can be taken, but nothing else runs either.
+    ScopedEnv env("XDG_RUNTIME_DIR", "/proc/no/such/folder");
+    EXPECT_EQ(lock.Take("Miro/ValeMutex"), SingleInstanceLock::UNAVAILABLE);
+    EXPECT_FALSE(lock.Held());
+  }
+  {
+    // Without a runtime folder the lock lives in the shared temporary folder under a name of
+    // this user's own, so it locks out no other user.
+    ScopedEnv env("XDG_RUNTIME_DIR", nullptr);
+    const std::string name = "OrvaLockTest" + std::to_string(getpid());
+    ASSERT_EQ(lock.Take(name), SingleInstanceLock::TAKEN);
+    SingleInstanceLock second;
+    EXPECT_EQ(second.Take(name), SingleInstanceLock::HELD_ELSEWHERE);
+    bool ownName = false;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
+      const std::string file = entry.path().filename().string();
+      if (file.find(name) != std::string::npos) ownName = file.find(std::to_string(getuid())) != std::string::npos;
+    }
+    EXPECT_TRUE(ownName);
+    lock.Release();
+  }
+}
+
 TEST(UserFolders, TheExecutableFolderHoldsThisProgram) {
   const std::string folder = ExecutableFolder();
   ASSERT_FALSE(folder.empty());
