@@ -73,8 +73,16 @@ bool IniFile::Load() {
 void IniFile::FromText(std::string_view text) {
   sections_.clear();
   sections_.push_back(Section{});
-  // A UTF-8 byte order mark written by some editors is not part of the first line.
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  // A UTF-8 byte order mark written by some editors is not part of the first line; it is written
+  // back as it was, so the next read sees the same lines.
+  byteOrderMark_.clear();
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    byteOrderMark_ = "\xEF\xBB\xBF";
+    text.remove_prefix(3);
+  }
+  // Lines are written back with the file's own ending.
+  const size_t firstBreak = text.find_first_of("\r\n");
+  lineEnd_ = firstBreak != std::string_view::npos && text.substr(firstBreak, 2) == "\r\n" ? "\r\n" : "\n";
   size_t pos = 0;
   while (pos < text.size()) {
     size_t end = text.find_first_of("\r\n", pos);
@@ -88,7 +96,8 @@ void IniFile::FromText(std::string_view text) {
     if (!line.empty() && line.front() == '[') {
       const size_t close = line.find(']');
       if (close != std::string_view::npos) {
-        sections_.push_back(Section{std::string(Trim(line.substr(1, close - 1))), true, {}});
+        // The header is written back as it stands, with anything after it (a comment).
+        sections_.push_back(Section{std::string(Trim(line.substr(1, close - 1))), true, {}, std::string(raw)});
         continue;
       }
     }
@@ -104,10 +113,11 @@ void IniFile::FromText(std::string_view text) {
 }
 
 std::string IniFile::ToText() const {
-  std::string out;
+  std::string out = byteOrderMark_;
   for (const Section& section : sections_) {
-    if (section.hasHeader) out += "[" + section.name + "]\n";
-    for (const Line& line : section.lines) out += line.text + "\n";
+    if (section.hasHeader)
+      out += (section.headerText.empty() ? "[" + section.name + "]" : section.headerText) + lineEnd_;
+    for (const Line& line : section.lines) out += line.text + lineEnd_;
   }
   return out;
 }

@@ -17,7 +17,9 @@ namespace Orva {
 // Sections and keys are found without regard to (ASCII) case; the first of two equal sections or
 // keys wins. Values are read with the blanks around them trimmed. Lines outside any section, lines
 // without "=", comments and damaged bytes are kept as they are but never read as keys, so a
-// damaged file gives what can be read. CR LF and lone CR endings are read like LF.
+// damaged file gives what can be read. CR LF and lone CR endings are read like LF; a rewrite uses
+// the file's own ending (CR LF when its first line ends so, else LF), keeps a header line as it was
+// written (a comment after it included) and a leading byte order mark.
 //
 // Every write rewrites the whole file atomically (WriteFileAtomically): the text goes to a
 // temporary file of its own beside it, is flushed to the disk and then renamed over the file. When
@@ -82,6 +84,7 @@ class IniFile {
     std::string name;  // empty for the lines before the first section header
     bool hasHeader = false;
     std::vector<Line> lines;
+    std::string headerText;  // the header line as read (empty: written as "[name]")
   };
 
   const Line* FindEntry(std::string_view section, std::string_view key) const;
@@ -90,6 +93,8 @@ class IniFile {
   std::string path_;
   std::vector<Section> sections_;
   std::string error_;
+  std::string byteOrderMark_;  // written back before the first line
+  std::string lineEnd_ = "\n";
 };
 
 }  // namespace Orva

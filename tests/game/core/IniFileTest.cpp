@@ -87,6 +87,24 @@ TEST(IniFileWrite, CreatesFileAndSectionAndKeepsOtherLines) {
   EXPECT_EQ(ReadAll(folder / "p.ini"), "; keep me\n[a]\nx=3\ny=two\n; about y\n\n[b]\nq=2\n[c]\nnew=v\n");
 }
 
+TEST(IniFileWrite, ARewriteKeepsHeaderCommentsLineEndingsAndByteOrderMarks) {
+  // Each text comes back byte for byte when nothing is changed, and a change keeps its look.
+  for (const std::string text :
+       {std::string("[DATA] ; the player's progress\nLEVEL=3\n"), std::string("[DATA]\r\nLEVEL=3\r\n; done\r\n"),
+        std::string("\xEF\xBB\xBF\xEF\xBB\xBF[DATA]\nLEVEL=3\n")}) {
+    IniFile ini;
+    ini.FromText(text);
+    EXPECT_EQ(ini.ToText(), text);
+    IniFile again;
+    again.FromText(ini.ToText());
+    EXPECT_EQ(again.SectionNames(), ini.SectionNames());
+  }
+  TempFolder folder("ini_crlf");
+  ASSERT_TRUE(folder.Write("p.ini", "[DATA] ; kept\r\nLEVEL=3\r\n"));
+  ASSERT_TRUE(IniFile::Write((folder / "p.ini").string(), "DATA", "STAGE", "2"));
+  EXPECT_EQ(ReadAll(folder / "p.ini"), "[DATA] ; kept\r\nLEVEL=3\r\nSTAGE=2\r\n");
+}
+
 TEST(IniFileWrite, NoValueRemovesKeyAndSectionsCanBeRemoved) {
   TempFolder folder("ini_remove");
   const std::string path = (folder / "p.ini").string();
