@@ -203,7 +203,7 @@ bool IniFile::SetString(std::string_view section, std::string_view key, std::opt
   if (!value) return true;
   if (!target) {
     if (sections_.empty()) sections_.push_back(Section{});
-    sections_.push_back(Section{std::string(section), true, {}});
+    sections_.push_back(Section{std::string(section), true, {}, {}});
     target = &sections_.back();
   }
   // After the section's last entry, so the comments and blank lines that follow it stay after it;

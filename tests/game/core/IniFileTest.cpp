@@ -89,7 +89,7 @@ TEST(IniFileWrite, CreatesFileAndSectionAndKeepsOtherLines) {
 
 TEST(IniFileWrite, ARewriteKeepsHeaderCommentsLineEndingsAndByteOrderMarks) {
   // Each text comes back byte for byte when nothing is changed, and a change keeps its look.
-  for (const std::string text :
+  for (const std::string& text :
        {std::string("[DATA] ; the player's progress\nLEVEL=3\n"), std::string("[DATA]\r\nLEVEL=3\r\n; done\r\n"),
         std::string("\xEF\xBB\xBF\xEF\xBB\xBF[DATA]\nLEVEL=3\n")}) {
     IniFile ini;
