@@ -159,7 +159,11 @@ void GameApp::Init() {
     ReportLoadingFailure("Failed to init sound", false);
     return;
   }
-  mThemeMusic = OpenSound(mSoundDevice, "sound/theme0.ogg", true);
+  std::string musicError;
+  mThemeMusic = OpenSound(mSoundDevice, "sound/theme0.ogg", true, &musicError);
+  // The game plays on without its menu music, but says why.
+  if (!mThemeMusic)
+    std::fprintf(stderr, "%s: cannot play sound/theme0.ogg: %s\n", productName.c_str(), musicError.c_str());
   if (mThemeMusic) {
     // The design's volume of 30 lies past the top of the 0..1 scale: full volume.
     mThemeMusic->SetVolume(1.0f);
@@ -209,9 +213,12 @@ void GameApp::LoaderThreadBody() {
     return;
   }
   for (int i = 0; i < kEffectCount; ++i) {
-    mSounds[size_t(i)] = OpenSound(mSoundDevice, std::string("sound/") + kEffectFiles[size_t(i)], false);
+    std::string error;
+    mSounds[size_t(i)] = OpenSound(mSoundDevice, std::string("sound/") + kEffectFiles[size_t(i)], false, &error);
     if (!mSounds[size_t(i)]) {
-      FailLoading(std::string("Failed to load sound: ") + kEffectFiles[size_t(i)], false);
+      FailLoading(std::string("Failed to load sound: ") + kEffectFiles[size_t(i)] + "\n" +
+                      (error.empty() ? std::string("it could not be opened") : error),
+                  false);
       return;
     }
     ++loaderTasksDone;

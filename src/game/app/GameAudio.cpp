@@ -1,4 +1,5 @@
 // The game's sound: the effects and the two music streams of GameApp.
+#include <cstdio>
 #include <string>
 
 #include "game/app/GameApp.h"
@@ -41,7 +42,12 @@ void GameApp::PlaySound(int effect) {
 void GameApp::PlayLevelMusic(int n) {
   if (n != -1) {
     // A file that cannot be opened leaves no in-game music.
-    mLevelMusic = mSoundDevice ? OpenSound(mSoundDevice, "sound/level" + std::to_string(n) + ".ogg", true) : nullptr;
+    const std::string file = "sound/level" + std::to_string(n) + ".ogg";
+    std::string error = "no audio device";
+    mLevelMusic = mSoundDevice ? OpenSound(mSoundDevice, file, true, &error) : nullptr;
+    // The stage plays on without music, but says why.
+    if (!mLevelMusic)
+      std::fprintf(stderr, "%s: cannot play %s: %s\n", productName.c_str(), file.c_str(), error.c_str());
   }
   if (!mLevelMusic) return;
   // The game's music follows the menu music's volume, so the settings reach the next game too.

@@ -110,7 +110,11 @@ TEST_F(GameAppTest, AMissingEffectStopsLoadingWithItsNameAndStartsNoStage) {
   Testing::WorkingFolder inCopy(copy);
 
   auto app = LoadedApp();
-  EXPECT_EQ(app->input->MessageBoxLog(), std::vector<std::string>{"Message: Failed to load sound: loose.ogg"});
+  // The name, then the reason the sound could not be opened.
+  ASSERT_EQ(app->input->MessageBoxLog().size(), 1u);
+  const std::string& message = app->input->MessageBoxLog()[0];
+  EXPECT_EQ(message.rfind("Message: Failed to load sound: loose.ogg\n", 0), 0u) << message;
+  EXPECT_GT(message.size(), std::string("Message: Failed to load sound: loose.ogg\n").size() + 5) << message;
   EXPECT_EQ(app->loaderTasksDone, app->loaderTaskCount - 4);
   EXPECT_EQ(app->mScreenState, GameApp::STATE_LOADING);
   EXPECT_FALSE(app->widgetManager->HasWidget(app->mBoard.get()));
@@ -315,8 +319,11 @@ TEST_F(GameAppTest, MissingMusicAndEffectsStaySilent) {
   app->PlaySound(-1);
   app->PlaySound(18);
   app->SetEffectsVolume(0.5f);
-  app->PlayLevelMusic(9);  // no such file
+  ::testing::internal::CaptureStderr();
+  app->PlayLevelMusic(9);  // no such file: said, and the game plays on without music
+  const std::string said = ::testing::internal::GetCapturedStderr();
   EXPECT_FALSE(app->mLevelMusic);
+  EXPECT_NE(said.find("sound/level9.ogg"), std::string::npos) << said;
 }
 
 TEST_F(GameAppTest, GameMusicStartsAtTheThemesVolumeAndLoops) {
