@@ -306,7 +306,8 @@ DDImage* OrvaAppBase::GetScreenImage() { return display ? display->GetScreenImag
 
 namespace {
 
-// Ctrl+C or a polite kill ends the program the normal way, settings saved.
+// Ctrl+C, a polite kill or the terminal closing under the program ends it the normal way, settings
+// saved.
 void RequestShutdownOnSignal(int) {
   if (gOrvaApp != nullptr) gOrvaApp->shutdownFromOtherThread = true;
 }
@@ -318,6 +319,7 @@ void OrvaAppBase::Start() {
   static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
   std::signal(SIGINT, RequestShutdownOnSignal);
   std::signal(SIGTERM, RequestShutdownOnSignal);
+  std::signal(SIGHUP, RequestShutdownOnSignal);
   if (startLoaderOnRun && !loaderStarted) StartLoaderThread();
   if (mainWindow != 0) windowSystem->ShowWindow(mainWindow, true);
   const uint32_t started = Now();

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "framework/app/OrvaAppBase.h"
@@ -555,6 +557,31 @@ TEST_F(AppLoopTest, TheLoaderThreadRunsAndItsEndIsSeenOnTheMainThread) {
   EXPECT_TRUE(app->loaderFinishedOnMain);
   EXPECT_DOUBLE_EQ(app->LoaderProgress(), 1.0);
   app->widgetManager->RemoveWidget(&stopper);
+}
+
+TEST_F(AppLoopTest, HangupIntAndTermEndTheLoopTheNormalWaySettingsSaved) {
+  for (int signal : {SIGHUP, SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    fs::remove_all(folder);
+    auto app = MakeApp();
+    // A terminal closing under the game (or Ctrl+C, or a polite kill) arrives mid-loop.
+    struct Raiser : Widget {
+      int signal = 0;
+      void Update() override {
+        Widget::Update();
+        if (signal != 0) std::raise(std::exchange(signal, 0));
+      }
+    } raiser;
+    raiser.signal = signal;
+    app->widgetManager->AddWidget(&raiser);
+    app->Start();
+    app->widgetManager->RemoveWidget(&raiser);
+    EXPECT_TRUE(app->shutdown);
+    EXPECT_TRUE(fs::exists(folder + "registry.reg"));
+  }
+  std::signal(SIGHUP, SIG_DFL);
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
 }
 
 TEST_F(AppLoopTest, OnlyTheChangedWidgetIsDrawnAndPresented) {
