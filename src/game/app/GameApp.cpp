@@ -306,6 +306,10 @@ void GameApp::ShowBoard() {
   if (!widgetManager->HasWidget(mBoard.get())) widgetManager->AddWidget(mBoard.get());
   mBoard->Resize(0, 0, 640, 480);
   widgetManager->BringToBack(mBoard.get());
+  PlayBoardInFront();
+}
+
+void GameApp::PlayBoardInFront() {
   widgetManager->SetFocus(mBoard.get());
   mBoard->SetActive(true);
   PauseIfInBackground();

@@ -126,6 +126,8 @@ class GameApp : public OrvaAppBase, public BoardHost {
   void ShowMainMenuBehind();
   // A stage that starts while the window is in the background waits under the pause overlay.
   void PauseIfInBackground();
+  // The board, uncovered by the screen that slid away over it, takes the keyboard and plays.
+  void PlayBoardInFront();
   // Screens made anew each time they are shown (the endless screen): the application owns them
   // until, having slid away, they are released to the deferred deletion.
   Widget* AdoptScreen(std::unique_ptr<Widget> screen);

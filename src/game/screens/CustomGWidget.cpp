@@ -5,6 +5,7 @@
 #include "game/app/GameApp.h"
 #include "game/board/Board.h"
 #include "game/core/ResourceIds.h"
+#include "game/screens/ScreenButtons.h"
 #include "game/screens/StoryWidget.h"
 
 namespace Orva {
@@ -50,17 +51,10 @@ CustomGWidget::~CustomGWidget() {
 
 void CustomGWidget::Attached(WidgetManager* manager) {
   Widget::Attached(manager);
-  for (ButtonWidget* button : {back_.get(), play_.get()}) {
-    button->upPicture = IMAGE_HMBUTTON;
-    button->hoverPicture = IMAGE_FOCHMBUTTON;
-    button->pressedPicture = IMAGE_PRESSHMBUTTON;
-    if (FONT_MAIN_MENU && !button->font) button->SetFont(FONT_MAIN_MENU);
-    button->SetColor(ButtonWidget::COLOR_LABEL, Color(205, 235, 255));
-    button->SetColor(ButtonWidget::COLOR_LABEL_HILITE, Color::White);
+  UseSmallButtonLook(*back_, app_->GetGameString(kBackLabel));
+  UseSmallButtonLook(*play_, app_->GetGameString(kPlayLabel));
+  for (ButtonWidget* button : {back_.get(), play_.get()})
     if (!HasWidget(button)) AddWidget(button);
-  }
-  back_->label = app_->GetGameString(kBackLabel);
-  play_->label = app_->GetGameString(kPlayLabel);
 }
 
 void CustomGWidget::Draw(Graphics* g) {
@@ -141,11 +135,7 @@ void CustomGWidget::Update() {
   MarkDirty();
   if (slide_->Step()) return;
   slide_ = nullptr;
-  if (app_->mScreenState == GameApp::STATE_STAGE) {
-    app_->mBoard->SetActive(true);
-    widgetManager->SetFocus(app_->mBoard.get());
-    app_->PauseIfInBackground();
-  }
+  if (app_->mScreenState == GameApp::STATE_STAGE) app_->PlayBoardInFront();
   app_->ReleaseScreen(this);
 }
 

@@ -4,6 +4,7 @@
 #include "game/app/GameApp.h"
 #include "game/board/Board.h"
 #include "game/core/ResourceIds.h"
+#include "game/screens/ScreenButtons.h"
 #include "game/screens/SettingsDlg.h"
 
 namespace Orva {
@@ -18,10 +19,7 @@ GameMenu::GameMenu(Board* board, GameApp* app) : GameDialog(app, kDialogId), boa
   for (int id = RESUME; id <= LEAVE; ++id) {
     DialogButton* button = AddButton(id, kLabels[id], 60, 75 + 35 * id);
     button->framePicture = nullptr;
-    button->upPicture = IMAGE_HMBUTTON;
-    button->hoverPicture = IMAGE_FOCHMBUTTON;
-    button->pressedPicture = IMAGE_PRESSHMBUTTON;
-    button->SetColor(ButtonWidget::COLOR_LABEL, Color(205, 235, 255));
+    UseSmallButtonLook(*button, button->label);
     button->Resize(60, 75 + 35 * id, 118, 30);
   }
 }

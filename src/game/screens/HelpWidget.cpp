@@ -4,6 +4,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/app/GameApp.h"
 #include "game/core/ResourceIds.h"
+#include "game/screens/ScreenButtons.h"
 
 namespace Orva {
 
@@ -49,13 +50,7 @@ HelpWidget::~HelpWidget() {
 
 void HelpWidget::Attached(WidgetManager* manager) {
   Widget::Attached(manager);
-  back_->upPicture = IMAGE_HMBUTTON;
-  back_->hoverPicture = IMAGE_FOCHMBUTTON;
-  back_->pressedPicture = IMAGE_PRESSHMBUTTON;
-  if (FONT_MAIN_MENU && !back_->font) back_->SetFont(FONT_MAIN_MENU);
-  back_->SetColor(ButtonWidget::COLOR_LABEL, Color(205, 235, 255));
-  back_->SetColor(ButtonWidget::COLOR_LABEL_HILITE, Color::White);
-  back_->label = app_->GetGameString(kBackLabel);
+  UseSmallButtonLook(*back_, app_->GetGameString(kBackLabel));
   if (!HasWidget(back_.get())) AddWidget(back_.get());
 }
 

@@ -5,6 +5,7 @@
 #include "game/core/Profile.h"
 #include "game/core/ResourceIds.h"
 #include "game/screens/EnterValDlg.h"
+#include "game/screens/ScreenButtons.h"
 
 namespace Orva {
 
@@ -28,10 +29,7 @@ ProfilesDlg::ProfilesDlg(GameApp* app) : GameDialog(app, kDialogId) {
   for (int id = RENAME; id <= OK; ++id) {
     DialogButton* button = AddButton(id, kLabels[id], id < NEW ? 90 : 218, 255 + 35 * (id % 2));
     button->framePicture = nullptr;
-    button->upPicture = IMAGE_HMBUTTON;
-    button->hoverPicture = IMAGE_FOCHMBUTTON;
-    button->pressedPicture = IMAGE_PRESSHMBUTTON;
-    button->SetColor(ButtonWidget::COLOR_LABEL, Color(205, 235, 255));
+    UseSmallButtonLook(*button, button->label);
     button->Resize(button->x, button->y, 118, 30);
   }
   list_ = std::make_unique<ListWidget>(0, FONT_BALOON, this);

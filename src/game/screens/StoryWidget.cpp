@@ -15,6 +15,7 @@
 #include "game/particles/ParticleSystem.h"
 #include "game/screens/BossDlg.h"
 #include "game/screens/MainMenu.h"
+#include "game/screens/ScreenButtons.h"
 
 namespace Orva {
 
@@ -86,17 +87,10 @@ int StoryWidget::CurrentAreaNumber() const {
 
 void StoryWidget::Attached(WidgetManager* manager) {
   Widget::Attached(manager);
-  for (ButtonWidget* button : {play_.get(), back_.get()}) {
-    button->upPicture = IMAGE_HMBUTTON;
-    button->hoverPicture = IMAGE_FOCHMBUTTON;
-    button->pressedPicture = IMAGE_PRESSHMBUTTON;
-    if (FONT_MAIN_MENU && !button->font) button->SetFont(FONT_MAIN_MENU);
-    button->SetColor(ButtonWidget::COLOR_LABEL, Color(205, 235, 255));
-    button->SetColor(ButtonWidget::COLOR_LABEL_HILITE, Color::White);
+  UseSmallButtonLook(*play_, app_->GetGameString(kPlayLabel));
+  UseSmallButtonLook(*back_, app_->GetGameString(kBackLabel));
+  for (ButtonWidget* button : {play_.get(), back_.get()})
     if (!HasWidget(button)) AddWidget(button);
-  }
-  play_->label = app_->GetGameString(kPlayLabel);
-  back_->label = app_->GetGameString(kBackLabel);
 }
 
 void StoryWidget::Draw(Graphics* g) {
@@ -173,11 +167,7 @@ void StoryWidget::Update() {
     if (!slide_->active) {
       slide_ = nullptr;
       visible = false;
-      if (app_->mScreenState == GameApp::STATE_STAGE) {
-        app_->mBoard->SetActive(true);
-        widgetManager->SetFocus(app_->mBoard.get());
-        app_->PauseIfInBackground();
-      }
+      if (app_->mScreenState == GameApp::STATE_STAGE) app_->PlayBoardInFront();
       return;
     }
   }

@@ -4,6 +4,7 @@
 #include "framework/widgets/WidgetManager.h"
 #include "game/app/GameApp.h"
 #include "game/core/ResourceIds.h"
+#include "game/screens/ScreenButtons.h"
 
 namespace Orva {
 
@@ -22,14 +23,9 @@ WinnerWidget::~WinnerWidget() {
 
 void WinnerWidget::Attached(WidgetManager* manager) {
   Widget::Attached(manager);
-  button_->upPicture = IMAGE_HMBUTTON;
-  button_->hoverPicture = IMAGE_FOCHMBUTTON;
-  button_->pressedPicture = IMAGE_PRESSHMBUTTON;
-  if (FONT_MAIN_MENU && !button_->font) button_->SetFont(FONT_MAIN_MENU);
+  UseSmallButtonLook(*button_, app_->GetGameString(kOkLabel));
   // The label keeps its colour under the mouse.
-  button_->SetColor(ButtonWidget::COLOR_LABEL, Color(205, 235, 255));
   button_->SetColor(ButtonWidget::COLOR_LABEL_HILITE, Color(205, 235, 255));
-  button_->label = app_->GetGameString(kOkLabel);
   if (!HasWidget(button_.get())) AddWidget(button_.get());
 }
 
