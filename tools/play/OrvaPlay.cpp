@@ -37,8 +37,10 @@ int main(int argc, char** argv) {
     } else if (arg == "--volume" && i + 1 < argc) {
       volume = std::strtof(argv[++i], nullptr);
     } else if (arg == "--pak" && i + 1 < argc) {
-      if (!GetPakInterfaceImpl()->AddPakFile(argv[++i])) {
-        std::fprintf(stderr, "orvaplay: cannot read the archive %s\n", argv[i]);
+      std::string problem;
+      if (!GetPakInterfaceImpl()->AddPakFile(argv[++i], &problem)) {
+        std::fprintf(stderr, "orvaplay: cannot read the archive %s: %s\n", argv[i],
+                     problem.empty() ? "no such file" : problem.c_str());
         return 1;
       }
     } else if (arg.starts_with("--") || !file.empty()) {

@@ -139,8 +139,15 @@ void OrvaAppBase::Init() {
     if (error) std::fprintf(stderr, "%s: cannot enter %s\n", productName.c_str(), appDirectory.c_str());
   }
 
-  // A missing archive is not an error: the plain files are used.
-  GetPakInterfaceImpl()->AddPakFile("main.pak");
+  // A missing archive is not an error: the plain files are used. A damaged one is, since the
+  // game would run on whatever stale loose files lie beside it.
+  std::string archiveProblem;
+  if (!GetPakInterfaceImpl()->AddPakFile("main.pak", &archiveProblem) && !archiveProblem.empty()) {
+    ShowErrorBox("The game's data archive main.pak is damaged: " + archiveProblem +
+                 ".\nPlease reinstall the game.");
+    FatalExit(1);
+    return;
+  }
 
   if (singleInstance) {
     switch (instanceLock_.Take(productName + "Mutex")) {

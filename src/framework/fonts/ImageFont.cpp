@@ -62,23 +62,16 @@ ImageFont::ImageFont(std::shared_ptr<FontData> data) : fontData(std::move(data))
 
 namespace {
 
-// The whole of a (small) text file, read through the archive; false when it cannot be opened.
-bool ReadWholeFile(const std::string& path, std::string& out) {
-  PakFile* file = p_fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char buffer[4096];
-  size_t got;
-  while ((got = p_fread(buffer, 1, sizeof buffer, file)) > 0 && out.size() < (size_t(1) << 20)) out.append(buffer, got);
-  p_fclose(file);
-  return true;
-}
+// A widths table is a few hundred bytes; anything near this is not one.
+constexpr uint64_t kMaxWidthsTableBytes = 1 << 20;
 
 }  // namespace
 
 ImageFont::ImageFont(std::shared_ptr<MemoryImage> image, const std::string& widthsPath)
     : fontData(std::make_shared<FontData>()) {
-  std::string table;
-  const bool found = ReadWholeFile(widthsPath, table);
+  std::vector<uint8_t> bytes;
+  const bool found = p_readwhole(widthsPath, bytes, kMaxWidthsTableBytes);
+  const std::string table(bytes.begin(), bytes.end());
   if (found && image != nullptr) {
     std::istringstream file(table);
     FontLayer layer;

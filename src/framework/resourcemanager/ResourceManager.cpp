@@ -453,7 +453,10 @@ bool ResourceManager::LoadImageEntry(ImageRes* res) {
   SharedPictureRef ref = app->AcquireSharedImage(res->path, res->variant, &isNew);
   ImageLib::alphaComposeColor = kDefaultAlphaColor;
   MemoryImage* image = ref.Get();
-  if (image == nullptr) return RecordError(Format("Failed to load image: %s", res->path));
+  if (image == nullptr) {
+    const std::string why = ImageLib::loadProblem.empty() ? "" : "\n" + ImageLib::loadProblem;
+    return RecordError(Format("Failed to load image: %s", res->path) + why);
+  }
 
   if (isNew) {
     // A picture made here is finished here: when its alpha cannot be applied it is dropped from

@@ -31,6 +31,13 @@ class Image {
 // thread, so a loading thread that sets it for one picture does not change another thread's.
 extern thread_local uint32_t alphaComposeColor;
 
+// Why the last LoadImageFile on this thread found nothing, when a reader could tell more than
+// "missing or damaged" (a file too large, a FIFO in its place); empty otherwise.
+extern thread_local std::string loadProblem;
+
+// Readers that need a file in one piece (JPEG, GIF, JPEG 2000) refuse files larger than this.
+inline constexpr uint64_t kMaxImageFileBytes = uint64_t(256) << 20;
+
 // Loaders refuse pictures wider or taller than this, or with more pixels than kMaxImagePixels,
 // so a damaged header cannot make them allocate gigabytes.
 inline constexpr int kMaxImageSide = 16384;

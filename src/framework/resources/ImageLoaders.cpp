@@ -10,6 +10,7 @@
 namespace ImageLib {
 
 thread_local uint32_t alphaComposeColor = 0xFFFFFF;
+thread_local std::string loadProblem;
 
 namespace Reading {
 
@@ -29,23 +30,12 @@ std::unique_ptr<Image> AdoptPixels(uint32_t* pixels, int width, int height) {
 }
 
 bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>& out) {
-  out.clear();
-  PakFile* file = p_fopen(fileName.c_str(), "rb");
-  if (!file) return false;
-  // The size when the layer can tell it, so the usual case is one read; otherwise chunk by chunk.
-  long size = -1;
-  if (p_fseek(file, 0, SEEK_END) == 0) size = p_ftell(file);
-  if (p_fseek(file, 0, SEEK_SET) != 0) size = -1;
-  if (size > 0) {
-    out.resize(size_t(size));
-    out.resize(p_fread(out.data(), 1, out.size(), file));
-  }
-  if (size < 0 || out.size() == size_t(size)) {
-    uint8_t chunk[65536];
-    for (size_t got; (got = p_fread(chunk, 1, sizeof chunk, file)) > 0;) out.insert(out.end(), chunk, chunk + got);
-  }
-  p_fclose(file);
-  return true;
+  std::string problem;
+  if (p_readwhole(fileName, out, kMaxImageFileBytes, &problem)) return true;
+  // A missing file is the usual answer while the formats are tried one by one; anything else is
+  // worth telling.
+  if (problem != "no such file") loadProblem = fileName + ": " + problem;
+  return false;
 }
 
 }  // namespace Reading
@@ -113,6 +103,7 @@ std::unique_ptr<Image> FindAlphaImage(const std::string& fileName) {
 }  // namespace
 
 std::unique_ptr<Image> LoadImageFile(const std::string& fileName, bool lookForAlphaImage) {
+  loadProblem.clear();
   std::unique_ptr<Image> image = LoadColourImage(fileName);
   if (!lookForAlphaImage) return image;
   std::unique_ptr<Image> alpha = FindAlphaImage(fileName);

@@ -26,7 +26,8 @@ uint32_t* AllocatePixels(int width, int height, bool zeroed);
 // Wraps pixels from AllocatePixels (taking them over) into an image.
 std::unique_ptr<Image> AdoptPixels(uint32_t* pixels, int width, int height);
 
-// The whole file, read through the archive layer; false when it cannot be opened.
+// The whole file, read through the archive layer; false when it cannot be opened or holds more
+// than kMaxImageFileBytes (then loadProblem says so).
 bool ReadWholeFile(const std::string& fileName, std::vector<uint8_t>& out);
 
 // Runs write on "fileName.tmp" and renames it over fileName when it succeeds; otherwise the

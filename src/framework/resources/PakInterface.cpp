@@ -1,12 +1,14 @@
 #include "framework/resources/PakInterface.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
+#include <sys/types.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -14,22 +16,36 @@
 
 namespace fs = std::filesystem;
 
-// One mapped archive, mapped until the interface goes away.
+// One open archive, open until the interface goes away. Its bytes are read with pread rather
+// than mapped: a mapped file that shrinks under the game (an update, a full disk) raises SIGBUS on
+// the next touch, while a read merely comes up short.
 struct PakCollection {
-  const uint8_t* data = nullptr;
-  size_t size = 0;
+  int fd = -1;
+  uint64_t size = 0;  // when it was opened
 
-  PakCollection(const uint8_t* mapped, size_t length) : data(mapped), size(length) {}
-  ~PakCollection() { ::munmap(const_cast<uint8_t*>(data), size); }
+  PakCollection(int descriptor, uint64_t length) : fd(descriptor), size(length) {}
+  ~PakCollection() { ::close(fd); }
   PakCollection(const PakCollection&) = delete;
   PakCollection& operator=(const PakCollection&) = delete;
+
+  // Up to n bytes at offset, as stored (scrambled); fewer when the file ends sooner or fails.
+  size_t ReadAt(uint64_t offset, uint8_t* out, size_t n) const {
+    size_t done = 0;
+    while (done < n) {
+      const ssize_t got = ::pread(fd, out + done, n - done, off_t(offset + done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      done += size_t(got);
+    }
+    return done;
+  }
 };
 
-// One file inside a mapped archive (or the archive itself).
+// One file inside an archive (or the archive itself).
 struct PakRecord {
   PakCollection* collection = nullptr;
   std::string name;       // as stored
-  uint64_t startPos = 0;  // from the start of the mapping
+  uint64_t startPos = 0;  // from the start of the archive
   uint64_t size = 0;
   uint64_t fileTime = 0;
 };
@@ -38,6 +54,9 @@ struct PakFile {
   PakRecord* record = nullptr;  // null for a disk file
   int64_t pos = 0;              // from the record's start
   FILE* fp = nullptr;
+  // Read-ahead for the byte and line readers, unscrambled: bytes [aheadStart, aheadStart + size).
+  std::vector<uint8_t> ahead;
+  int64_t aheadStart = 0;
 };
 
 namespace {
@@ -94,13 +113,32 @@ bool IsArchiveMode(const char* mode) {
   return m == "R" || m == "RB" || m == "RT";
 }
 
-const uint8_t* Bytes(const PakFile* file) {
-  return file->record->collection->data + file->record->startPos + uint64_t(file->pos);
-}
-
 int64_t Remaining(const PakFile* file) {
   const int64_t size = int64_t(file->record->size);
   return file->pos < size ? size - file->pos : 0;
+}
+
+// The record's bytes from the current position, unscrambled; fewer than n when the record or the
+// archive file ends sooner.
+size_t ReadRecord(PakFile* file, uint8_t* out, size_t n) {
+  n = size_t(std::min<uint64_t>(n, uint64_t(Remaining(file))));
+  const size_t got = file->record->collection->ReadAt(file->record->startPos + uint64_t(file->pos), out, n);
+  PakUnscramble(out, out, got);
+  return got;
+}
+
+// The byte at the current position (not consumed), or EOF; refills the read-ahead as needed.
+int PeekByte(PakFile* file) {
+  const int64_t offset = file->pos - file->aheadStart;
+  if (offset < 0 || offset >= int64_t(file->ahead.size())) {
+    constexpr size_t kReadAhead = 4096;
+    file->ahead.resize(kReadAhead);
+    file->ahead.resize(ReadRecord(file, file->ahead.data(), kReadAhead));
+    file->aheadStart = file->pos;
+    if (file->ahead.empty()) return EOF;
+    return file->ahead[0];
+  }
+  return file->ahead[size_t(offset)];
 }
 
 // Everything in the pattern's folder that matches its last component, case-insensitively.
@@ -190,19 +228,23 @@ void PakInterface::EnterRecord(const std::string& key, std::unique_ptr<PakRecord
   slot = std::move(record);
 }
 
-bool PakInterface::AddPakFile(const std::string& fileName) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+bool PakInterface::AddPakFile(const std::string& fileName, std::string* problem) {
+  const auto fail = [&](const std::string& what) {
+    if (problem) *problem = what;
+    return false;
+  };
+  if (problem) problem->clear();
+  // O_NONBLOCK so that a FIFO in its place cannot hang the open; it is refused just below.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return errno == ENOENT ? false : fail(std::string("cannot be opened: ") + std::strerror(errno));
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+    const bool regular = S_ISREG(st.st_mode);
     ::close(fd);
-    return false;
+    return fail(regular ? "the file is empty" : "not a regular file");
   }
-  const size_t size = size_t(st.st_size);
-  void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-  ::close(fd);
-  if (mapped == MAP_FAILED) return false;
-  collections_.push_back(std::make_unique<PakCollection>(static_cast<const uint8_t*>(mapped), size));
+  const uint64_t size = uint64_t(st.st_size);
+  collections_.push_back(std::make_unique<PakCollection>(fd, size));
   PakCollection* collection = collections_.back().get();
 
   // Keyed by the normalised name (not merely upper-cased) so that the FOpen below finds it
@@ -215,14 +257,17 @@ bool PakInterface::AddPakFile(const std::string& fileName) {
   EnterRecord(NormalizeName(fileName), std::move(self));
 
   PakFile* file = FOpen(fileName.c_str(), "rb");
-  if (!file) return false;
+  if (!file) return fail("cannot be read");
   PakDirectory directory;
   std::string error;
   const bool parsed =
       ParsePakDirectory([&](void* out, size_t n) { return FRead(out, 1, n, file) == n; }, directory, error);
   FClose(file);
   // A damaged archive (cut-short directory, contents past the end) enters none of its files.
-  if (!parsed || directory.dataSize > size - directory.dataStart) return false;
+  if (!parsed) return fail(error);
+  if (directory.dataSize > size - directory.dataStart)
+    return fail("the directory lists " + std::to_string(directory.dataSize) + " bytes of contents but only " +
+                std::to_string(size - directory.dataStart) + " follow it");
 
   for (const PakDirectoryEntry& entry : directory.entries) {
     auto record = std::make_unique<PakRecord>();
@@ -284,22 +329,49 @@ PakFile* PakInterface::FOpen(const wchar_t*, const wchar_t*) { return nullptr; }
 
 PakFile* PakInterface::FOpen(const char* name, const char* mode) {
   if (!name || !mode) return nullptr;
-  if (IsArchiveMode(mode)) {
+  const bool reading = IsArchiveMode(mode);
+  if (reading) {
     const auto it = records_.find(NormalizeName(name));
-    if (it != records_.end()) return new PakFile{it->second.get(), 0, nullptr};
+    if (it != records_.end()) {
+      auto* file = new PakFile;
+      file->record = it->second.get();
+      return file;
+    }
   }
   // The game spells paths with backslashes.
   std::string path = name;
   std::replace(path.begin(), path.end(), '\\', '/');
-  FILE* fp = std::fopen(path.c_str(), mode);
-  if (!fp) return nullptr;
-  // A folder opens like a file here, but reads nothing and claims an endless size.
-  struct stat info;
-  if (fstat(fileno(fp), &info) != 0 || S_ISDIR(info.st_mode)) {
-    std::fclose(fp);
-    return nullptr;
+  FILE* fp = nullptr;
+  if (reading) {
+    // Data files are read from regular files only: a FIFO would block the open (and the game)
+    // until something writes to it, a device would never end, and a folder reads nothing while
+    // claiming an endless size. O_NONBLOCK keeps the open itself from waiting on a FIFO.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      ::close(fd);
+      errno = EINVAL;
+      return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fp = ::fdopen(fd, "rb");
+    if (!fp) {
+      ::close(fd);
+      return nullptr;
+    }
+  } else {
+    fp = std::fopen(path.c_str(), mode);
+    if (!fp) return nullptr;
+    struct stat info {};
+    if (fstat(fileno(fp), &info) != 0 || S_ISDIR(info.st_mode)) {
+      std::fclose(fp);
+      return nullptr;
+    }
   }
-  return new PakFile{nullptr, 0, fp};
+  auto* file = new PakFile;
+  file->fp = fp;
+  return file;
 }
 
 int PakInterface::FClose(PakFile* file) {
@@ -339,8 +411,7 @@ size_t PakInterface::FRead(void* buffer, size_t elementSize, size_t count, PakFi
   if (!file || !buffer || elementSize == 0 || count == 0) return 0;
   if (!file->record) return std::fread(buffer, elementSize, count, file->fp);
   const size_t wanted = count > SIZE_MAX / elementSize ? SIZE_MAX : elementSize * count;
-  const size_t n = size_t(std::min<uint64_t>(wanted, uint64_t(Remaining(file))));
-  PakUnscramble(static_cast<uint8_t*>(buffer), Bytes(file), n);
+  const size_t n = ReadRecord(file, static_cast<uint8_t*>(buffer), wanted);
   file->pos += int64_t(n);
   return n / elementSize;
 }
@@ -348,8 +419,7 @@ size_t PakInterface::FRead(void* buffer, size_t elementSize, size_t count, PakFi
 int PakInterface::FGetC(PakFile* file) {
   if (!file) return EOF;
   if (!file->record) return std::fgetc(file->fp);
-  for (int64_t left = Remaining(file); left > 0; --left) {
-    const uint8_t c = *Bytes(file) ^ kPakScramble;
+  for (int c = PeekByte(file); c != EOF; c = PeekByte(file)) {
     ++file->pos;
     if (c != '\r') return c;
   }
@@ -369,15 +439,21 @@ char* PakInterface::FGetS(char* buffer, int size, PakFile* file) {
   if (!file || !buffer || size <= 0) return nullptr;
   if (!file->record) return std::fgets(buffer, size, file->fp);
   int copied = 0;
-  for (int64_t left = Remaining(file); left > 0 && copied < size - 1; --left) {
-    const char c = char(*Bytes(file) ^ kPakScramble);
+  bool ended = false;
+  while (copied < size - 1) {
+    const int next = PeekByte(file);
+    if (next == EOF) {
+      ended = true;
+      break;
+    }
     ++file->pos;
+    const char c = char(next);
     if (c == '\r') continue;
     buffer[copied++] = c;
     if (c == '\n') break;
   }
   buffer[copied] = '\0';
-  return copied == 0 && Remaining(file) == 0 ? nullptr : buffer;
+  return copied == 0 && ended ? nullptr : buffer;
 }
 
 int PakInterface::FEof(PakFile* file) {
@@ -439,3 +515,40 @@ PakInterface* GetPakInterfaceImpl() {
 }
 
 PakInterfaceBase* GetPakInterface() { return GetPakInterfaceImpl(); }
+
+bool PakInterfaceBase::ReadWholeFile(const std::string& name, std::vector<uint8_t>& out, uint64_t limit,
+                                     std::string* problem) {
+  out.clear();
+  const auto fail = [&](const std::string& what) {
+    if (problem) *problem = what;
+    return false;
+  };
+  PakFile* file = FOpen(name.c_str(), "rb");
+  if (!file) {
+    std::string path = name;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return fail(errno == ENOENT ? "no such file" : std::strerror(errno));
+    return fail(S_ISREG(info.st_mode) ? "it cannot be opened" : "not a regular file");
+  }
+  const auto tooLarge = [&] {
+    FClose(file);
+    out.clear();
+    out.shrink_to_fit();
+    return fail(limit >= (uint64_t(1) << 20) ? "larger than " + std::to_string(limit >> 20) + " MB"
+                                             : "larger than " + std::to_string(limit) + " bytes");
+  };
+  long size = -1;
+  if (FSeek(file, 0, SEEK_END) == 0) size = FTell(file);
+  if (FSeek(file, 0, SEEK_SET) != 0) size = -1;
+  if (size > 0 && uint64_t(size) > limit) return tooLarge();
+  // Chunk by chunk past the size told, in case the file grows while it is read.
+  if (size > 0) out.reserve(size_t(size));
+  uint8_t chunk[65536];
+  for (size_t got; (got = FRead(chunk, 1, sizeof chunk, file)) > 0;) {
+    if (out.size() + got > limit) return tooLarge();
+    out.insert(out.end(), chunk, chunk + got);
+  }
+  FClose(file);
+  return true;
+}

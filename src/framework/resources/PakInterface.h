@@ -1,6 +1,6 @@
 #pragma once
 
-// The packed archive: data files served from "main.pak" (a memory mapping of it) when they are
+// The packed archive: data files served from "main.pak" (read from its open file) when they are
 // in it, and from the disk otherwise, through operations shaped like the C stdio reading
 // functions and a directory search. Every reader of data files goes through here.
 //
@@ -59,6 +59,12 @@ class PakInterfaceBase {
   virtual PakSearchHandle FindFirstFile(const char* pattern, PakFindData* findData) = 0;
   virtual int FindNextFile(PakSearchHandle search, PakFindData* findData) = 0;
   virtual int FindClose(PakSearchHandle search) = 0;
+
+  // The whole of a data file when it holds at most limit bytes; otherwise false, out empty, and
+  // the reason in problem ("no such file", "not a regular file", "larger than 64 MB"). For
+  // readers that need their input in one piece.
+  bool ReadWholeFile(const std::string& name, std::vector<uint8_t>& out, uint64_t limit,
+                     std::string* problem = nullptr);
 };
 
 class PakInterface : public PakInterfaceBase {
@@ -68,9 +74,10 @@ class PakInterface : public PakInterfaceBase {
   PakInterface(const PakInterface&) = delete;
   PakInterface& operator=(const PakInterface&) = delete;
 
-  // Maps an archive and enters its files; false when it cannot be read or is not an archive.
+  // Opens an archive and enters its files; false when it cannot be read or is not an archive,
+  // with what is wrong in problem (left empty when there is no such file at all).
   // A later archive's files replace an earlier one's of the same name.
-  bool AddPakFile(const std::string& fileName);
+  bool AddPakFile(const std::string& fileName, std::string* problem = nullptr);
 
   PakFile* FOpen(const wchar_t* name, const wchar_t* mode) override;
   PakFile* FOpen(const char* name, const char* mode) override;
@@ -117,3 +124,7 @@ inline int p_fgetc(PakFile* file) { return GetPakInterface()->FGetC(file); }
 inline int p_ungetc(int ch, PakFile* file) { return GetPakInterface()->UnGetC(ch, file); }
 inline char* p_fgets(char* buffer, int size, PakFile* file) { return GetPakInterface()->FGetS(buffer, size, file); }
 inline int p_feof(PakFile* file) { return GetPakInterface()->FEof(file); }
+inline bool p_readwhole(const std::string& name, std::vector<uint8_t>& out, uint64_t limit,
+                        std::string* problem = nullptr) {
+  return GetPakInterface()->ReadWholeFile(name, out, limit, problem);
+}

@@ -151,7 +151,9 @@ void GameApp::Init() {
                    error.message().c_str());
   }
 
-  mStrings.Load("properties/strt.txt");
+  // Without its texts the game still plays (every text reads "STRING"), but says why.
+  if (std::string problem; !mStrings.Load("properties/strt.txt", &problem))
+    std::fprintf(stderr, "%s: cannot read properties/strt.txt: %s\n", productName.c_str(), problem.c_str());
 
   mSoundDevice = OpenAudioDevice();
   if (!mSoundDevice) {

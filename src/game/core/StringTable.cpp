@@ -1,5 +1,6 @@
 #include "game/core/StringTable.h"
 
+#include "framework/resources/PakInterface.h"
 #include "game/core/IniFile.h"
 
 namespace Orva {
@@ -21,11 +22,18 @@ std::string StringTable::Convert(std::string value) {
   return value;
 }
 
-void StringTable::Load(const std::string& path) {
-  IniFile file(path);
-  file.Load();
+bool StringTable::Load(const std::string& path, std::string* problem) {
+  // Through the archive layer like every data file, and bounded like a profile: the table is a
+  // few kilobytes, so anything near the limit is not one.
+  std::vector<uint8_t> bytes;
+  std::string why;
+  const bool read = p_readwhole(path, bytes, IniFile::kMaxFileSize, &why);
+  IniFile file;
+  if (read) file.FromText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   strings_.assign(kCount, std::string());
   for (int i = 0; i < kCount; ++i) strings_[i] = Convert(file.GetString("STRINGS", std::to_string(i), "STRING"));
+  if (!read && problem) *problem = why;
+  return read;
 }
 
 const std::string& StringTable::Get(int i) const {

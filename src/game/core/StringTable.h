@@ -14,9 +14,10 @@ class StringTable {
   // The longest value kept, in bytes; longer values are cut.
   static constexpr size_t kMaxLength = 799;
 
-  // Reads every entry; a missing file or key gives "STRING" for that entry (an empty value stays
-  // empty). Nothing is reported: the table is always complete afterwards.
-  void Load(const std::string& path);
+  // Reads every entry through the archive layer; a missing file or key gives "STRING" for that
+  // entry (an empty value stays empty), so the table is always complete afterwards. False when
+  // the file could not be read (missing, not a regular file, far too large), with the reason.
+  bool Load(const std::string& path, std::string* problem = nullptr);
 
   // Entry i; out of range (or before Load): an empty text.
   const std::string& Get(int i) const;

@@ -556,7 +556,7 @@ TEST(GroupLoading, AFolderIsNoFile) {
     ResourceManager manager(&host);
     ASSERT_TRUE(manager.ReadManifestFromText(InGroup("<Image id=\"A\" path=\"" + path + "\"/>"), "m.xml"));
     EXPECT_FALSE(manager.LoadGroup("G"));
-    EXPECT_EQ(manager.ErrorText(), "Failed to load image: " + path);
+    EXPECT_EQ(FirstLine(manager.ErrorText()), "Failed to load image: " + path);
   }
   const std::string folder = scratch.Path().string();
   for (const char* element : {"<Sound id=\"S\" path=\"%\"/>", "<Font id=\"F\" path=\"%\"/>",

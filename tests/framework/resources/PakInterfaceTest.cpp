@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -387,3 +389,85 @@ TEST_F(PakTest, ProcessWideInstance) {
 }
 
 }  // namespace
+
+// The archive may shrink under the game (an update, a copy still running, a full disk): reads
+// come up short instead of killing the process.
+TEST_F(PakTest, ArchiveCutShortWhileOpenGivesShortReads) {
+  Bytes big(256 * 1024);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = uint8_t('a' + i % 26);
+  big[1000] = '\n';
+  ASSERT_TRUE(AddArchive("main.pak", {{"big.txt", big, 0}, {"small.txt", Text("tiny"), 0}}));
+  PakFile* f = pak.FOpen("big.txt", "rb");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(::truncate("main.pak", 4096), 0);
+
+  Bytes out(big.size());
+  const size_t n = pak.FRead(out.data(), 1, out.size(), f);
+  EXPECT_LT(n, 4096u);
+  EXPECT_EQ(Bytes(out.begin(), out.begin() + long(n)), Bytes(big.begin(), big.begin() + long(n)));
+  pak.FSeek(f, 200000, SEEK_SET);
+  EXPECT_EQ(pak.FGetC(f), EOF);
+  char line[64];
+  EXPECT_EQ(pak.FGetS(line, sizeof line, f), nullptr);
+  pak.FClose(f);
+  f = pak.FOpen("small.txt", "rb");
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(pak.FRead(out.data(), 1, 4, f), 0u) << "its bytes went with the cut";
+  pak.FClose(f);
+}
+
+TEST_F(PakTest, DamagedArchiveSaysWhatIsWrong) {
+  Bytes image = BuildPakImage({{"a.txt", Text("hello"), 0}});
+  image[0] ^= 1;
+  WriteFile(dir / "main.pak", image);
+  std::string problem = "unchanged";
+  EXPECT_FALSE(pak.AddPakFile("main.pak", &problem));
+  EXPECT_NE(problem.find("wrong magic"), std::string::npos) << problem;
+
+  image = BuildPakImage({{"a.txt", Text("hello"), 0}});
+  image.resize(4);
+  WriteFile(dir / "main.pak", image);
+  problem.clear();
+  EXPECT_FALSE(pak.AddPakFile("main.pak", &problem));
+  EXPECT_NE(problem.find("too short"), std::string::npos) << problem;
+
+  problem = "unchanged";
+  EXPECT_FALSE(pak.AddPakFile("absent.pak", &problem));
+  EXPECT_TRUE(problem.empty()) << "no archive is no problem: " << problem;
+}
+
+// A FIFO or a device in place of a data file must not hang or flood the reader: only regular
+// files open for reading. The test keeps a writer on the FIFO, so the old behaviour fails here
+// instead of hanging.
+TEST_F(PakTest, OnlyRegularFilesOpenForReadingAndWholeReadsAreBounded) {
+  ASSERT_EQ(::mkfifo("pipe.png", 0600), 0);
+  const int writer = ::open("pipe.png", O_RDWR | O_NONBLOCK);
+  ASSERT_GE(writer, 0);
+  PakFile* f = pak.FOpen("pipe.png", "rb");
+  EXPECT_EQ(f, nullptr);
+  if (f) pak.FClose(f);
+  EXPECT_EQ(pak.FOpen("/dev/zero", "rb"), nullptr);
+
+  std::vector<uint8_t> bytes;
+  std::string problem;
+  EXPECT_FALSE(pak.ReadWholeFile("pipe.png", bytes, 1 << 20, &problem));
+  EXPECT_NE(problem.find("not a regular file"), std::string::npos) << problem;
+  ::close(writer);
+  EXPECT_FALSE(pak.ReadWholeFile("/dev/zero", bytes, 1 << 20, &problem));
+  EXPECT_FALSE(pak.ReadWholeFile("absent.jpg", bytes, 1 << 20, &problem));
+  EXPECT_NE(problem.find("no such file"), std::string::npos) << problem;
+
+  // A sparse 8 GB file is refused by its size, before anything is allocated.
+  {
+    std::ofstream sparse("huge.jpg", std::ios::binary);
+  }
+  ASSERT_EQ(::truncate("huge.jpg", int64_t(8) << 30), 0);
+  EXPECT_FALSE(pak.ReadWholeFile("huge.jpg", bytes, 64 << 20, &problem));
+  EXPECT_NE(problem.find("larger than 64 MB"), std::string::npos) << problem;
+  EXPECT_TRUE(bytes.empty());
+
+  ASSERT_TRUE(AddArchive("main.pak", {{"inside.txt", Text("twelve bytes"), 0}}));
+  EXPECT_FALSE(pak.ReadWholeFile("inside.txt", bytes, 11, &problem)) << "the limit holds in the archive too";
+  ASSERT_TRUE(pak.ReadWholeFile("inside.txt", bytes, 12, &problem)) << problem;
+  EXPECT_EQ(bytes, Text("twelve bytes"));
+}

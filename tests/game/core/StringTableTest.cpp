@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "game/core/StringTable.h"
 #include "support/TempFolder.h"
 
@@ -24,12 +26,28 @@ TEST(StringTable, ConvertsBackslashAndSlashAndKeepsEmptyValues) {
 TEST(StringTable, MissingFileGivesStringEverywhereAndOutOfRangeIsEmpty) {
   StringTable table;
   EXPECT_EQ(table.Get(0), "");  // before loading
-  table.Load("/nonexistent/strt.txt");
+  std::string problem;
+  EXPECT_FALSE(table.Load("/nonexistent/strt.txt", &problem));
+  EXPECT_EQ(problem, "no such file");
   ASSERT_EQ(table.Count(), 85);
   for (int i = 0; i < 85; ++i) EXPECT_EQ(table.Get(i), "STRING") << i;
   EXPECT_EQ(table.Get(-1), "");
   EXPECT_EQ(table.Get(85), "");
   EXPECT_EQ(table.Get(1 << 30), "");
+}
+
+// An endless device or a huge file in its place is refused, not read until memory runs out.
+TEST(StringTable, DevicesAndHugeFilesAreRefusedWithTheReason) {
+  StringTable table;
+  std::string problem;
+  EXPECT_FALSE(table.Load("/dev/zero", &problem));
+  EXPECT_EQ(problem, "not a regular file");
+  TempFolder folder("strt_huge");
+  ASSERT_TRUE(folder.Write("strt.txt", "[STRINGS]\n0=a\n"));
+  std::filesystem::resize_file(folder / "strt.txt", uint64_t(8) << 30);
+  EXPECT_FALSE(table.Load((folder / "strt.txt").string(), &problem));
+  EXPECT_NE(problem.find("larger than"), std::string::npos) << problem;
+  EXPECT_EQ(table.Get(0), "STRING");
 }
 
 TEST(StringTable, LongValuesAreCutTo799Bytes) {
