@@ -227,9 +227,19 @@ bool RegistryStore::FromText(const std::string& text) {
       }
       value.type = Type::Dword;
       value.data = DwordBytes(number);
-    } else if (rest.rfind("hex(1):", 0) == 0) {
-      ok = ParseHexBytes(rest.substr(7), value.data);
-      value.type = Type::String;
+    } else if (rest.rfind("hex(", 0) == 0) {
+      // hex(1) is a text with bytes that cannot stand in quotes; any other number is a type this
+      // program does not use (expandable or multi-line texts, 64-bit numbers), kept as it is.
+      const size_t close = rest.find("):");
+      unsigned number = 0;
+      ok = close > 4 && close <= 12;
+      for (size_t i = 4; ok && i < close; ++i) {
+        const int d = HexDigit(rest[i]);
+        ok = d >= 0;
+        number = number * 16 + unsigned(d < 0 ? 0 : d);
+      }
+      ok = ok && number <= 0x7fffffffu && ParseHexBytes(rest.substr(close + 2), value.data);
+      value.type = Type(int(number));
     } else if (rest.rfind("hex:", 0) == 0) {
       ok = ParseHexBytes(rest.substr(4), value.data);
       value.type = Type::Binary;
@@ -262,7 +272,13 @@ std::string RegistryStore::ToText() const {
           out += digits;
           break;
         }
-        default: out += "hex:" + HexBytes(value.data); break;
+        case Type::Binary: out += "hex:" + HexBytes(value.data); break;
+        default: {
+          char type[24];
+          std::snprintf(type, sizeof type, "hex(%x):", unsigned(value.type));
+          out += type + HexBytes(value.data);
+          break;
+        }
       }
       out += "\n";
     }

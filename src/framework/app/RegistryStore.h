@@ -23,7 +23,8 @@ namespace Orva {
 // A file that could not be read at all is never written over: the values then live in memory only.
 class RegistryStore {
  public:
-  // The classic value type numbers.
+  // The classic value type numbers. A file may hold others (written "hex(N):"); they are kept
+  // with their number and bytes, and written back the same way.
   enum class Type : int { None = 0, String = 1, Binary = 3, Dword = 4 };
 
   struct Value {

@@ -47,16 +47,23 @@ void FontData::ForgetPartialLoad() {
 
 bool FontData::Load(ImageHost* host, const std::string& path) {
   if (!Begin(host, path)) return initialized;
-  initialized = LoadDescriptor(path);
+  initialized = LoadDescriptor(path) && HasLayers();
   if (!initialized) ForgetPartialLoad();
   return initialized;
 }
 
 bool FontData::LoadFromText(ImageHost* host, const std::string& path, std::string_view text) {
   if (!Begin(host, path)) return initialized;
-  initialized = LoadDescriptorText(text);
+  initialized = LoadDescriptorText(text) && HasLayers();
   if (!initialized) ForgetPartialLoad();
   return initialized;
+}
+
+bool FontData::HasLayers() {
+  if (!layers.empty()) return true;
+  // Said after the last line, not on it.
+  currentLineNum = 0;
+  return Error("The descriptor defines no layer");
 }
 
 FontLayer* FontData::FindLayer(const std::string& name) {

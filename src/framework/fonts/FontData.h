@@ -88,6 +88,8 @@ class FontData : public DescParser {
  private:
   bool Begin(ImageHost* host, const std::string& path);
   void ForgetPartialLoad();
+  // A descriptor that made no layer gives a font that draws nothing: an error.
+  bool HasLayers();
   bool GetName(DataElement* element, std::string& out);
   bool GetLayer(DataElement* element, FontLayer*& layer);
   bool GetChars(DataElement* element, std::vector<uint8_t>& out, size_t length);

@@ -1,6 +1,7 @@
 #include "framework/platform/AtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/random.h>
 #include <unistd.h>
 
@@ -55,6 +56,21 @@ void SyncFolder(const std::filesystem::path& folder) {
   ::close(fd);
 }
 
+// The file a write should replace: path itself, or, when path is a symbolic link (the player keeps
+// the file elsewhere), what the link finally names, so that the rename replaces the file and not
+// the link. A link to nothing yet names the file to make.
+std::string FinalTarget(const std::string& path) {
+  std::filesystem::path current(path);
+  for (int hop = 0; hop < 40; ++hop) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, error)) || error) break;
+    const std::filesystem::path next = std::filesystem::read_symlink(current, error);
+    if (error) break;
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  return current.string();
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, std::string_view data) {
@@ -62,12 +78,13 @@ bool WriteFileAtomically(const std::string& path, std::string_view data) {
   return WriteFileAtomically(path, data, ignored);
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view data, std::string& reason) {
+bool WriteFileAtomically(const std::string& linkOrPath, std::string_view data, std::string& reason) {
   reason.clear();
-  if (path.empty()) {
+  if (linkOrPath.empty()) {
     reason = Reason(ENOENT);
     return false;
   }
+  const std::string path = FinalTarget(linkOrPath);
   const std::filesystem::path target(path);
   if (target.has_parent_path()) {
     std::error_code error;
@@ -93,6 +110,10 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
     reason = Reason(error);
     return false;
   }
+
+  // The new file takes the old one's permission bits: a file the player made private stays so.
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
 
   if (!WriteAll(fd, data) || ::fsync(fd) != 0) error = errno;
   // Delayed write errors (a full disk over the network) may only show here.

@@ -78,6 +78,26 @@ TEST_F(RegistryStoreTest, TypedValuesRoundTripThroughTheFileWithTheirTypes) {
   EXPECT_NE(text.find("\"MusicVolume\"=dword:00000055"), std::string::npos);
 }
 
+// Value types this program never writes (expandable and multi-line texts, 64-bit numbers, a
+// typeless value) are kept as they were written when another value changes.
+TEST_F(RegistryStoreTest, ValueTypesItDoesNotKnowSurviveARewrite) {
+  WriteFile("REGEDIT4\n\n[HKEY_CURRENT_USER\\" + key +
+            "]\n\"Expand\"=hex(2):25,00,00,00\n\"Multi\"=hex(7):61,00,00,00\n\"Wide\"=hex(b):01,02,03,04,05,06,07,08\n"
+            "\"Nothing\"=hex(0):\n");
+  RegistryStore store;
+  store.SetFile(path);
+  ASSERT_TRUE(store.Load());
+  RegistryStore::Value value;
+  ASSERT_TRUE(store.Fetch(key, "Wide", value));
+  EXPECT_EQ(int(value.type), 0xb);
+  EXPECT_EQ(value.data, "\x01\x02\x03\x04\x05\x06\x07\x08");
+  ASSERT_TRUE(store.Store(key, "MusicVolume", RegistryStore::Type::Dword, Dword(85)));
+  const std::string text = ReadFile();
+  for (const char* line : {"\"Expand\"=hex(2):25,00,00,00\n", "\"Multi\"=hex(7):61,00,00,00\n",
+                           "\"Wide\"=hex(b):01,02,03,04,05,06,07,08\n", "\"Nothing\"=hex(0):\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+}
+
 TEST_F(RegistryStoreTest, EraseRemovesOnlyThatValue) {
   RegistryStore store;
   store.SetFile(path);

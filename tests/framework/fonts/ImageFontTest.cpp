@@ -392,7 +392,7 @@ TEST_F(BlockyFont, GlyphStripWithWidthTable) {
 TEST_F(BlockyFont, EmptyAndMissingDescriptors) {
   std::ofstream(dir / "empty.txt") << "# nothing here\n";
   ImageFont empty(nullptr, Path("empty.txt"));
-  EXPECT_TRUE(empty.fontData->initialized);
+  EXPECT_FALSE(empty.fontData->initialized) << "a font without layers draws nothing";
   EXPECT_EQ(empty.GetHeight(), 0);
   ImageFont missing(nullptr, Path("absent.txt"));
   EXPECT_FALSE(missing.fontData->initialized);
@@ -456,6 +456,16 @@ TEST_F(BlockyFont, ErrorsGoToTheErrorReceiver) {
   EXPECT_EQ(shown, "Font Descriptor Error in x.txt\r\nInvalid Paramater Type on Line 4:\r\n\r\nLayerSetSpacing L (1)");
   // A FontData loads once.
   EXPECT_FALSE(data.LoadFromText(nullptr, "x.txt", ""));
+
+  // A descriptor that makes no layer (empty, or only comments and defines) would give a font that
+  // draws nothing at all: that is an error too, said like the others.
+  for (const char* text : {"", "# nothing but a comment\n", "Define Unused 4;\n"}) {
+    FontData empty;
+    shown.clear();
+    empty.onError = [&](const std::string& message) { shown = message; };
+    EXPECT_FALSE(empty.LoadFromText(nullptr, "empty.txt", text)) << text;
+    EXPECT_EQ(shown, "Font Descriptor Error in empty.txt\r\nThe descriptor defines no layer") << text;
+  }
 }
 
 }  // namespace

@@ -85,6 +85,30 @@ TEST(AtomicFile, PlantedLinksAreNeitherFollowedNorReplaced) {
   EXPECT_EQ(Names(path.parent_path()), (std::vector<std::string>{"p.ini", "p.ini.tmp"}));
 }
 
+// A player who keeps the file elsewhere behind a link (a synced folder, a dotfiles repository)
+// keeps the link, and a file made private stays private.
+TEST(AtomicFile, ARewriteGoesThroughTheFilesOwnLinkAndKeepsItsPermissions) {
+  TempFolder folder("atomic_own_link");
+  ASSERT_TRUE(folder.Write("synced/settings.reg", "old"));
+  fs::permissions(folder / "synced/settings.reg", fs::perms::owner_read | fs::perms::owner_write);
+  fs::create_directories(folder / "config");
+  fs::create_symlink("../synced/settings.reg", folder / "config/settings.reg");
+  fs::create_symlink("settings.reg", folder / "config/again.reg");  // a link to the link
+
+  ASSERT_TRUE(WriteFileAtomically((folder / "config/again.reg").string(), "new"));
+  EXPECT_TRUE(fs::is_symlink(folder / "config/settings.reg"));
+  EXPECT_TRUE(fs::is_symlink(folder / "config/again.reg"));
+  EXPECT_EQ(ReadAll(folder / "synced/settings.reg"), "new");
+  EXPECT_EQ(fs::status(folder / "synced/settings.reg").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Names(folder / "synced"), std::vector<std::string>{"settings.reg"});
+
+  // A link to nothing yet makes its target.
+  fs::create_symlink("../synced/later.reg", folder / "config/later.reg");
+  ASSERT_TRUE(WriteFileAtomically((folder / "config/later.reg").string(), "made"));
+  EXPECT_TRUE(fs::is_symlink(folder / "config/later.reg"));
+  EXPECT_EQ(ReadAll(folder / "synced/later.reg"), "made");
+}
+
 TEST(AtomicFile, AFailedWriteLeavesTheOldFileAndNoTemporaryAndSaysWhy) {
   TempFolder folder("atomic_fail");
   const fs::path locked = folder / "locked";
