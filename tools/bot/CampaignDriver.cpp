@@ -43,7 +43,7 @@ bool CampaignDriver::Step() {
   PlayStage();
   if (wait_ > 0) {
     --wait_;
-  } else if (input_.PendingMessages() == 0) {
+  } else if (input_.PendingMessages() == 0 && !(beforeAct && beforeAct())) {
     Act();
   }
   ++updates_;

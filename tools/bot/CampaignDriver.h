@@ -55,6 +55,9 @@ class CampaignDriver {
   long long Updates() const { return updates_; }
   // Called with each stage result as the result dialog opens (tables printed as the game goes).
   std::function<void(const StageResult&)> onStageResult;
+  // Asked whenever the hand is free, before the driver's own next move: true when it acted
+  // itself (a tool that mixes in moves of its own, such as pauses and menu visits).
+  std::function<bool()> beforeAct;
 
  private:
   void Act();

@@ -143,8 +143,7 @@ void OrvaAppBase::Init() {
   // game would run on whatever stale loose files lie beside it.
   std::string archiveProblem;
   if (!GetPakInterfaceImpl()->AddPakFile("main.pak", &archiveProblem) && !archiveProblem.empty()) {
-    ShowErrorBox("The game's data archive main.pak is damaged: " + archiveProblem +
-                 ".\nPlease reinstall the game.");
+    ShowErrorBox("The game's data archive main.pak is damaged: " + archiveProblem + ".\nPlease reinstall the game.");
     FatalExit(1);
     return;
   }

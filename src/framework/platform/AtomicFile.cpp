@@ -1,8 +1,8 @@
 #include "framework/platform/AtomicFile.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>

@@ -1,8 +1,8 @@
 #include "framework/resources/PakInterface.h"
 
 #include <fcntl.h>
-#include <sys/types.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>

@@ -458,9 +458,7 @@ TEST_F(PakTest, OnlyRegularFilesOpenForReadingAndWholeReadsAreBounded) {
   EXPECT_NE(problem.find("no such file"), std::string::npos) << problem;
 
   // A sparse 8 GB file is refused by its size, before anything is allocated.
-  {
-    std::ofstream sparse("huge.jpg", std::ios::binary);
-  }
+  { std::ofstream sparse("huge.jpg", std::ios::binary); }
   ASSERT_EQ(::truncate("huge.jpg", int64_t(8) << 30), 0);
   EXPECT_FALSE(pak.ReadWholeFile("huge.jpg", bytes, 64 << 20, &problem));
   EXPECT_NE(problem.find("larger than 64 MB"), std::string::npos) << problem;
