@@ -528,6 +528,27 @@ TEST_F(AppLoopTest, AnUnknownSwitchEndsTheProgramWithCodeZero) {
   EXPECT_EQ(code, 0);
 }
 
+// A damaged archive is said, with what is wrong, and ends the start: playing on would use whatever
+// stale loose files lie beside it.
+TEST_F(AppLoopTest, ADamagedArchiveEndsTheStartAndSaysWhy) {
+  fs::create_directories(folder);
+  std::ofstream(folder + "main.pak", std::ios::binary) << "not an archive at all";
+  const fs::path previous = fs::current_path();
+  fs::current_path(folder);
+  TestApp app(folder);
+  int code = -1;
+  ::testing::internal::CaptureStderr();
+  try {
+    app.Init();
+  } catch (const FatalExitCalled& exit) {
+    code = exit.code;
+  }
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  fs::current_path(previous);
+  EXPECT_EQ(code, 1);
+  EXPECT_NE(said.find("main.pak is damaged: not an archive (wrong magic number)"), std::string::npos) << said;
+}
+
 TEST_F(AppLoopTest, ShutdownFromAnotherThreadEndsTheLoopOnTheMainThread) {
   auto app = MakeApp();
   std::thread other([&] { app->Shutdown(); });
