@@ -41,7 +41,7 @@ OrvaAppBase::OrvaAppBase()
           [this](const std::string&) { return std::make_unique<DDImage>(display.get(), &images); }) {
   gOrvaApp = this;
   appDirectory = ExecutableFolder();
-  productVersion = "0.1.0";
+  productVersion = ORVA_PROJECT_VERSION;
   static_assert(kFrameTimeMs == 10, "frameTime starts at the framework's update period");
   frameTime = int(kFrameTimeMs);
   strings["DIALOG_BUTTON_OK"] = "OK";
@@ -950,7 +950,8 @@ void OrvaAppBase::SplitSwitches(const std::string& text) {
     if (c == '"') {
       inQuote = !inQuote;
       if (!inQuote) endsSwitch = true;
-    } else if (c == '=') {
+    } else if (c == '=' && !afterEquals) {
+      // Only the first "=" ends the name: a value may hold more ("-datadir=/games/a=b").
       afterEquals = true;
     } else if (c == ' ' && !inQuote) {
       endsSwitch = true;
@@ -979,10 +980,27 @@ void OrvaAppBase::ApplySwitch(const std::string& name, const std::string& value)
     randomSeed = unsigned(std::strtoul(value.c_str(), nullptr, 10));
   } else if (name == "-datadir") {
     dataDirectory = value;
-  } else {
-    ShowErrorBox(GetString("INVALID_COMMANDLINE_PARAM", "Invalid command line parameter: ") + name);
+  } else if (name == "--help" || name == "-h") {
+    std::printf("Usage: %s [SWITCH]...\n\n%s", productName.c_str(), SwitchHelp().c_str());
     FatalExit(0);
+  } else if (name == "--version") {
+    std::printf("%s %s\n", productName.c_str(), productVersion.c_str());
+    FatalExit(0);
+  } else {
+    // Code 2, as command-line programs answer a usage mistake, so that scripts notice.
+    ShowErrorBox(GetString("INVALID_COMMANDLINE_PARAM", "Invalid command line parameter: ") + name);
+    FatalExit(2);
   }
+}
+
+std::string OrvaAppBase::SwitchHelp() const {
+  return "  -headless         no window: a headless display with a manual clock (tests and tools)\n"
+         "  -seed=N           start the random generators from N (reproducible runs)\n"
+         "  -datadir=PATH     keep settings and written files in PATH\n"
+         "  -changedir=PATH   read the program's data from PATH\n"
+         "  -screensaver      screen-saver mode\n"
+         "  -h, --help        print this and exit\n"
+         "  --version         print the version and exit\n";
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -230,6 +230,8 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   virtual void ReadCommandLine();
   virtual void SplitSwitches(const std::string& text);
   virtual void ApplySwitch(const std::string& name, const std::string& value);
+  // The switches this program takes, one per line, for --help; programs add their own lines.
+  virtual std::string SwitchHelp() const;
   virtual void Start();
   virtual void Init();
   virtual void BeforeDisplayInitHook() {}

@@ -73,7 +73,7 @@ GameApp::GameApp() : mPauseWidget(this) {
   title = "Miro Vale";
   productName = "MiroVale";
   companyName = "Kvorn";
-  productVersion = "1.0";
+  productVersion = ORVA_PROJECT_VERSION;
   title = title + " - " + productVersion;
   registryKey = "Kvorn\\MiroVale";
   width = 640;
@@ -115,6 +115,13 @@ GameApp::~GameApp() {
   mThemeMusic.reset();
   for (auto& sound : mSounds) sound.reset();
   mSoundDevice.reset();
+}
+
+std::string GameApp::SwitchHelp() const {
+  return "  -play=story:LEVEL:STAGE | -play=custom:LEVEL | -play=endless\n"
+         "                    start that game right after loading (the profile is not written)\n"
+         "  -onestage         end the program when the first stage ends\n" +
+         OrvaAppBase::SwitchHelp();
 }
 
 void GameApp::ApplySwitch(const std::string& name, const std::string& value) {

@@ -80,6 +80,7 @@ class GameApp : public OrvaAppBase, public BoardHost {
   void LostFocusHook() override;
   void GotFocusHook() override;
   void ApplySwitch(const std::string& name, const std::string& value) override;
+  std::string SwitchHelp() const override;
 
   // ---- Audio (GameAudio.cpp)
   // The output device; the null device when running headless. Null when none opens.

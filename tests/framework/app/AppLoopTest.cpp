@@ -517,15 +517,33 @@ TEST_F(AppLoopTest, CommandLineSwitchesSplitAsTheClassicCommandLineDoes) {
   EXPECT_TRUE(app.commandLineParsed);
 }
 
-TEST_F(AppLoopTest, AnUnknownSwitchEndsTheProgramWithCodeZero) {
-  TestApp app(folder);
-  int code = -1;
-  try {
-    app.SplitSwitches("-headless -bogus=1");
-  } catch (const FatalExitCalled& exit) {
-    code = exit.code;
+// Scripts and shells tell a mistake by the exit code: an unknown switch is code 2, asking for the
+// usage or the version is not a mistake.
+TEST_F(AppLoopTest, UnknownSwitchesExitWithCodeTwoHelpAndVersionWithZero) {
+  const auto run = [&](const std::string& line, std::string* printed) {
+    TestApp app(folder);
+    app.productVersion = "9.8.7";
+    int code = -1;
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    try {
+      app.SplitSwitches(line);
+    } catch (const FatalExitCalled& exit) {
+      code = exit.code;
+    }
+    *printed = ::testing::internal::GetCapturedStdout();
+    ::testing::internal::GetCapturedStderr();
+    return code;
+  };
+  std::string printed;
+  EXPECT_EQ(run("-headless -bogus=1", &printed), 2);
+  EXPECT_EQ(run("--bogus", &printed), 2);
+  for (const char* help : {"--help", "-h", "-headless --help"}) {
+    EXPECT_EQ(run(help, &printed), 0) << help;
+    EXPECT_NE(printed.find("-datadir=PATH"), std::string::npos) << help << ": " << printed;
   }
-  EXPECT_EQ(code, 0);
+  EXPECT_EQ(run("--version", &printed), 0);
+  EXPECT_EQ(printed, "OrvaLoopTest 9.8.7\n");
 }
 
 // A damaged archive is said, with what is wrong, and ends the start: playing on would use whatever
