@@ -124,7 +124,7 @@ void OrvaAppBase::Init() {
     if (!windowSystem) {
       std::fprintf(stderr, "%s: no display could be opened (the -headless switch runs without one)\n",
                    productName.c_str());
-      FatalExit(0);
+      FatalExit(1);
       return;
     }
   }
@@ -133,6 +133,7 @@ void OrvaAppBase::Init() {
   appDataFolder = !dataDirectory.empty() ? dataDirectory : DataFolderFor(registryKey);
   if (!appDataFolder.empty() && appDataFolder.back() != '/') appDataFolder += '/';
 
+  if (!appDirectoryGiven) appDirectory = ProgramDataFolder(appDirectory, installedDataFolder);
   if (!WorkingDirHook(appDirectory) && !appDirectory.empty()) {
     std::error_code error;
     std::filesystem::current_path(appDirectory, error);
@@ -973,6 +974,7 @@ void OrvaAppBase::ApplySwitch(const std::string& name, const std::string& value)
     screenSaverMode = true;
   } else if (name == "-changedir") {
     appDirectory = value;
+    appDirectoryGiven = true;
   } else if (name == "-headless") {
     headless = true;
   } else if (name == "-seed") {

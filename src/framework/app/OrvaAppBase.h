@@ -72,6 +72,10 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   std::string title = "OrvaApp";
   std::string registryKey;
   std::string appDirectory;
+  // Where an installed copy keeps its data, relative to the program's folder ("../share/name/");
+  // used when the data does not lie beside the program and -changedir names no folder.
+  std::string installedDataFolder;
+  bool appDirectoryGiven = false;  // -changedir named it
   std::string productVersion;
   int width = 640;
   int height = 480;

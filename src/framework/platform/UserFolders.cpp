@@ -70,6 +70,21 @@ std::string ExecutableFolder() {
   return folder;
 }
 
+std::string ProgramDataFolder(const std::string& programFolder, const std::string& installedRelative) {
+  const auto holdsData = [](const std::filesystem::path& folder) {
+    std::error_code error;
+    return std::filesystem::exists(folder / "main.pak", error) ||
+           std::filesystem::is_directory(folder / "properties", error);
+  };
+  const auto withSlash = [](std::string folder) {
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder;
+  };
+  if (programFolder.empty() || installedRelative.empty() || holdsData(programFolder)) return withSlash(programFolder);
+  const std::filesystem::path installed = (std::filesystem::path(programFolder) / installedRelative).lexically_normal();
+  return holdsData(installed) ? withSlash(installed.string()) : withSlash(programFolder);
+}
+
 SingleInstanceLock::Outcome SingleInstanceLock::Take(const std::string& name) {
   Release();
   std::string fileName;

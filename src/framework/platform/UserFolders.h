@@ -14,6 +14,11 @@ std::string DataFolderFor(const std::string& registryKey);
 // The folder holding the running executable, ending in "/"; empty when it cannot be found.
 std::string ExecutableFolder();
 
+// Where a program finds its data: its own folder when the data lies there (a "main.pak" or a
+// "properties" folder, as in the build), else installedRelative below it when the data lies there
+// (an installed program: "../share/name/" from its "bin"), else its own folder. Ends in "/".
+std::string ProgramDataFolder(const std::string& programFolder, const std::string& installedRelative);
+
 // One running copy per product: an advisory lock on a file in $XDG_RUNTIME_DIR (or the temporary
 // folder). The lock goes with the process, also when it crashes.
 class SingleInstanceLock {

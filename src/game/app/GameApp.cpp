@@ -74,6 +74,7 @@ GameApp::GameApp() : mPauseWidget(this) {
   productName = "MiroVale";
   companyName = "Kvorn";
   productVersion = ORVA_PROJECT_VERSION;
+  installedDataFolder = ORVA_INSTALLED_DATA;
   title = title + " - " + productVersion;
   registryKey = "Kvorn\\MiroVale";
   width = 640;
@@ -243,12 +244,17 @@ void GameApp::FailLoading(const std::string& message, bool resourceError) {
 
 void GameApp::ReportLoadingFailure(const std::string& message, bool resourceError) {
   if (resourceError) {
-    ShowErrorBox(message);
+    // Where the data was looked for, so that a player or packager can see what is missing where.
+    std::error_code error;
+    const std::string folder = std::filesystem::current_path(error).string();
+    ShowErrorBox(message + "\n\nThe game's data was looked for in " + (error ? appDirectory : folder) +
+                 " (main.pak, or the folders properties, images, fonts, sound and particles).");
   } else {
     ShowMessageBox(message, "Message", MB_OK);
   }
-  // In a window the message stays up with nothing behind it until the player closes it.
-  if (headless) Shutdown();
+  // The message box waits for the player; nothing can run after it, so the program ends (with
+  // exit code 1) rather than leaving an empty window open.
+  Shutdown();
 }
 
 void GameApp::LoaderFinishedHook() {

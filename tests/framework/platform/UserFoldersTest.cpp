@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "framework/platform/UserFolders.h"
@@ -71,6 +72,28 @@ TEST(UserFolders, OnlyALockHeldByAnotherCopyMeansAlreadyRunning) {
     EXPECT_TRUE(ownName);
     lock.Release();
   }
+}
+
+// Run from the build, the data lies beside the program; installed, it lies under the prefix's
+// share folder, found from the program's own folder so that the prefix may be anywhere.
+TEST(UserFolders, TheDataIsBesideTheProgramOrUnderTheInstallPrefix) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("orva_datafolder_" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root / "build/game/properties");
+  fs::create_directories(root / "prefix/bin");
+  fs::create_directories(root / "prefix/share/orvatest");
+  { std::ofstream(root / "prefix/share/orvatest/main.pak") << "x"; }
+  fs::create_directories(root / "empty/bin");
+
+  const std::string beside = (root / "build/game").string() + "/";
+  EXPECT_EQ(ProgramDataFolder(beside, "../share/orvatest/"), beside);
+  EXPECT_EQ(ProgramDataFolder((root / "prefix/bin").string() + "/", "../share/orvatest/"),
+            (root / "prefix/share/orvatest").string() + "/");
+  const std::string nowhere = (root / "empty/bin").string() + "/";
+  EXPECT_EQ(ProgramDataFolder(nowhere, "../share/orvatest/"), nowhere) << "nothing found: where the program is";
+  EXPECT_EQ(ProgramDataFolder(nowhere, ""), nowhere);
+  fs::remove_all(root);
 }
 
 TEST(UserFolders, TheExecutableFolderHoldsThisProgram) {
