@@ -3,6 +3,7 @@
 #   scripts/build.sh              optimised build with debug info in build/
 #   scripts/build.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-sanitize/
 #   scripts/build.sh --tsan       ThreadSanitizer build of the suites that run threads, in build-tsan/
+#   scripts/build.sh --game       only the game and its data, in build/ (what scripts/run.sh needs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,7 @@ if [ "${1:-}" = "--tsan" ]; then
   # threads meet.
   targets=(--target orva_app_tests orva_resource_manager_tests orva_audio_tests orva_game_tests)
 fi
+if [ "${1:-}" = "--game" ]; then targets=(--target mirovale orva_game_data); fi
 if [ -n "${CI:-}" ]; then flags+=(-DORVA_WERROR=ON); fi
 
 cmake -S . -B "$dir" "${flags[@]}" >/dev/null

@@ -4,7 +4,7 @@
 # to play a stage without a display and print its result (see the README).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-scripts/build.sh
+scripts/setup.sh --game
+scripts/build.sh --game
 cd build/game
 exec ./mirovale "$@"
