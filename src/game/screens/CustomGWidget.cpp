@@ -30,7 +30,7 @@ const std::array<Point, CustomGWidget::kAreas> CustomGWidget::kCentres = {{
 }};
 
 Point CustomGWidget::WayPoint(int area, int k) {
-  return Point(kCentres[size_t(area)].x + kWayPointOffsets[k].x, kCentres[size_t(area)].y + kWayPointOffsets[k].y);
+  return Point{kCentres[size_t(area)].x + kWayPointOffsets[k].x, kCentres[size_t(area)].y + kWayPointOffsets[k].y};
 }
 
 CustomGWidget::CustomGWidget(GameApp* app) : app_(app) {
