@@ -13,12 +13,13 @@ shift || true
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVA_FUZZ=ON \
   -DORVA_BUILD_TESTS=OFF -DORVA_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j "$(nproc)"
 
+# Only the fuzz programs (and what they link) are built, not the game, its data and the tools.
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  for f in build-fuzz/fuzz/*_fuzz; do targets+=("$(basename "$f" _fuzz)"); done
+  while read -r t; do targets+=("${t%_fuzz}"); done < <(cmake --build build-fuzz --target help | grep -o '[a-z0-9]*_fuzz$')
 fi
+cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]/%/_fuzz}"
 
 run_one() {
   local name=$1
@@ -27,7 +28,8 @@ run_one() {
   rm -rf "$crashes"
   mkdir -p "$work" "$seeds" "$crashes"
   local status=0
-  ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
+  # Undefined behaviour ends the run like a crash, so its input is kept too.
+  ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     build-fuzz/fuzz/"${name}"_fuzz "$work" "$seeds" -max_total_time="$seconds" -rss_limit_mb=2048 \
     -timeout=10 -artifact_prefix="$crashes/" -print_final_stats=1 >"build-fuzz/$name.log" 2>&1 || status=$?
   local execs
