@@ -28,8 +28,10 @@ run_one() {
   rm -rf "$crashes"
   mkdir -p "$work" "$seeds" "$crashes"
   local status=0
-  # Undefined behaviour ends the run like a crash, so its input is kept too.
+  # Undefined behaviour ends the run like a crash, so its input is kept too. Leaks of system
+  # libraries listed in tests/fuzz/lsan.supp are not findings.
   ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions=tests/fuzz/lsan.supp \
     build-fuzz/fuzz/"${name}"_fuzz "$work" "$seeds" -max_total_time="$seconds" -rss_limit_mb=2048 \
     -timeout=10 -artifact_prefix="$crashes/" -print_final_stats=1 >"build-fuzz/$name.log" 2>&1 || status=$?
   local execs
