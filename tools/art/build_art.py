@@ -9,7 +9,7 @@ import importlib
 import os
 import sys
 
-FAMILIES = ["board", "screens", "interface"]
+FAMILIES = ["board", "screens", "interface", "icon"]
 
 
 def main(argv):

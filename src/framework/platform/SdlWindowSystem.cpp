@@ -225,6 +225,16 @@ void SdlWindowSystem::ShowWindow(WindowHandle window, bool show) {
   }
 }
 
+void SdlWindowSystem::SetWindowIcon(WindowHandle window, const uint32_t* pixels, int width, int height) {
+  if (!IsOurs(window) || pixels == nullptr || width <= 0 || height <= 0) return;
+  // SDL copies the pixels; the surface only lends them for the call.
+  SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), width, height, 32, width * 4,
+                                                         SDL_PIXELFORMAT_ARGB8888);
+  if (icon == nullptr) return;
+  SDL_SetWindowIcon(sdlWindow_, icon);
+  SDL_FreeSurface(icon);
+}
+
 void SdlWindowSystem::SetWindowTitle(WindowHandle window, const std::string& title) {
   if (IsOurs(window)) SDL_SetWindowTitle(sdlWindow_, Latin1ToUtf8(title).c_str());
 }

@@ -42,6 +42,7 @@ class SdlWindowSystem : public WindowSystem {
   void DestroyWindow(WindowHandle window) override;
   void ShowWindow(WindowHandle window, bool show) override;
   void SetWindowTitle(WindowHandle window, const std::string& title) override;
+  void SetWindowIcon(WindowHandle window, const uint32_t* pixels, int width, int height) override;
   bool IsMinimized(WindowHandle window) override;
   bool IsWindowActive(WindowHandle window) override;
   ScreenArea GetDesktopWorkArea() override;

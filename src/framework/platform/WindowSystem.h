@@ -55,6 +55,9 @@ class WindowSystem {
   virtual void DestroyWindow(WindowHandle window) = 0;
   virtual void ShowWindow(WindowHandle window, bool show) = 0;
   virtual void SetWindowTitle(WindowHandle window, const std::string& title) = 0;
+  // The picture the desktop shows for the window (taskbar, switcher): 0xAARRGGBB pixels, top row
+  // first. Window systems without one ignore it.
+  virtual void SetWindowIcon(WindowHandle, const uint32_t* /*pixels*/, int /*width*/, int /*height*/) {}
   virtual bool IsMinimized(WindowHandle window) = 0;
   virtual bool IsWindowActive(WindowHandle window) = 0;
   // The desktop area a window may use, and the desktop's full size.

@@ -6,6 +6,7 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/WindowSystem.h"
+#include "framework/resources/ImageLib.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/board/Board.h"
 #include "game/core/IniFile.h"
@@ -147,6 +148,10 @@ void GameApp::ApplySwitch(const std::string& name, const std::string& value) {
 void GameApp::Init() {
   OrvaAppBase::Init();
   if (shutdown || !initialized) return;
+
+  // The window's icon, from the game's own pictures (the launcher shows the same runes).
+  if (std::unique_ptr<ImageLib::Image> icon = ImageLib::LoadImageFile("images/icon.png", false))
+    windowSystem->SetWindowIcon(mainWindow, icon->bits.get(), icon->width, icon->height);
 
   // The profile folder lives under the application data folder. Without it the game still runs;
   // the first profile write tells the player that progress is not saved.

@@ -1,0 +1,18 @@
+# Run at install time: packs the built game folder's data into one main.pak at OUT.
+#   cmake -DGAME_DIR=... -DPAKTOOL=... -DOUT=... -P PackData.cmake
+get_filename_component(out_dir "${OUT}" DIRECTORY)
+set(root "${out_dir}/.pakroot")
+file(REMOVE_RECURSE "${root}")
+file(MAKE_DIRECTORY "${root}")
+foreach(folder images fonts particles properties sound)
+  if(NOT IS_DIRECTORY "${GAME_DIR}/${folder}")
+    message(FATAL_ERROR "The game's ${folder} folder is missing in ${GAME_DIR}: build the project first")
+  endif()
+  file(COPY "${GAME_DIR}/${folder}" DESTINATION "${root}")
+endforeach()
+message(STATUS "Packing: ${OUT}")
+execute_process(COMMAND "${PAKTOOL}" pack "${root}" "${OUT}" RESULT_VARIABLE result)
+file(REMOVE_RECURSE "${root}")
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "paktool could not pack the game's data into ${OUT}")
+endif()
