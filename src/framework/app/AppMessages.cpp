@@ -199,7 +199,8 @@ bool OrvaAppBase::HandleQueuedMessage() {
         }
         FocusUpdate();
       }
-      if (message.wParam == SIZE_MAXIMIZED) ChangeScreenMode(false);
+      // A maximised window stays a window on this desktop, its picture letterboxed; full screen
+      // is F11, Alt+Enter or the settings.
     }
   } else if (kind == MSG_SYSCOLORCHANGE || kind == MSG_DISPLAYCHANGE) {
     widgetManager->SystemColorsChangedAll();

@@ -204,19 +204,25 @@ void OrvaAppBase::CreateMainWindow() {
   options.windowed = windowed;
   if (windowed) {
     const ScreenArea work = windowSystem->GetDesktopWorkArea();
+    // The window opens at the largest whole multiple of the client size that fits comfortably in
+    // the work area: 640 x 480 is a postage stamp on a large screen.
+    options.scale =
+        std::max(1, std::min(work.width / 10 * 9 / std::max(1, width), work.height / 10 * 9 / std::max(1, height)));
+    const int outerWidth = width * options.scale, outerHeight = height * options.scale;
     // The client area is the window's size here: the desktop draws the frame outside it.
     if (preferredX != -1 || preferredY != -1) {
       int x = std::max(preferredX, work.x + 4);
       int y = std::max(preferredY, work.y + 4);
-      if (x + width > work.x + work.width - 4) x = work.x + work.width - width - 4;
-      if (y + height > work.y + work.height - 4) y = work.y + work.height - height - 4;
+      if (x + outerWidth > work.x + work.width - 4) x = work.x + work.width - outerWidth - 4;
+      if (y + outerHeight > work.y + work.height - 4) y = work.y + work.height - outerHeight - 4;
       options.x = std::max(x, work.x);
       options.y = std::max(y, work.y);
     } else {
-      options.x = work.x + (work.width - width) / 2;
-      options.y = work.y + int(0.382 * (work.height - height));
+      options.x = work.x + (work.width - outerWidth) / 2;
+      options.y = work.y + int(0.382 * (work.height - outerHeight));
     }
   }
+  windowSystem->SetPixelPerfect(pixelPerfect);
   mainWindow = windowSystem->CreateMainWindow(options);
   windowIsWindowed = windowed;
   if (mainWindow == 0) {
@@ -907,6 +913,7 @@ void OrvaAppBase::LoadSettings() {
   if (FetchInt("PreferredY", value)) preferredY = std::clamp(value, -kMaxWindowPosition, kMaxWindowPosition);
   if (FetchInt("CustomCursors", value)) UseCustomCursors(value != 0);
   if (FetchInt("WaitForVSync", value)) waitForVSync = value != 0;
+  if (FetchInt("PixelPerfect", value)) pixelPerfect = value != 0;
   if (FetchInt("InProgress", value)) cleanExitLastTime = value == 0;
   if (!screenSaverMode) StoreInt("InProgress", 1);
 }
@@ -921,6 +928,7 @@ void OrvaAppBase::SaveSettings() {
   StoreInt("CustomCursors", customCursorsEnabled ? 1 : 0);
   StoreInt("InProgress", 0);
   StoreInt("WaitForVSync", waitForVSync ? 1 : 0);
+  StoreInt("PixelPerfect", pixelPerfect ? 1 : 0);
 }
 
 void OrvaAppBase::ReadCommandLine() {

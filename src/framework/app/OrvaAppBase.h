@@ -94,6 +94,9 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   int refreshRate = 100;
   bool vsyncUpdates = false;
   bool waitForVSync = false;
+  // Whole-multiple scaling only, with bars ("PixelPerfect" in the settings file); otherwise the
+  // picture fits the window or screen sharply where a whole multiple would leave much unused.
+  bool pixelPerfect = false;
   bool refreshUnreliable = false;
   double timeAccumulator = 0;
   uint32_t lastAccumulatorTime = 0;

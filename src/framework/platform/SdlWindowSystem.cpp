@@ -102,7 +102,8 @@ WindowHandle SdlWindowSystem::CreateMainWindow(const WindowOptions& request) {
   if (!request.windowed) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   int x = request.x == -1 ? int(SDL_WINDOWPOS_CENTERED) : request.x;
   int y = request.y == -1 ? int(SDL_WINDOWPOS_CENTERED) : request.y;
-  int windowWidth = width, windowHeight = height;
+  const int scale = request.windowed ? std::clamp(request.scale, 1, 16) : 1;
+  int windowWidth = width * scale, windowHeight = height * scale;
   SDL_Rect desktop;
   if (!request.windowed && SDL_GetDisplayBounds(0, &desktop) == 0) {
     // Full screen is the window manager's job; without one the window would keep its windowed
@@ -115,6 +116,8 @@ WindowHandle SdlWindowSystem::CreateMainWindow(const WindowOptions& request) {
     return 0;
   }
   sdlWindowId_ = SDL_GetWindowID(sdlWindow_);
+  // Smaller than the frame, the picture would only shrink into blur.
+  if (request.resizable) SDL_SetWindowMinimumSize(sdlWindow_, width, height);
   logicalWidth_ = width;
   logicalHeight_ = height;
   if (!CreateRenderer()) {
@@ -155,6 +158,9 @@ bool SdlWindowSystem::CreateRenderer() {
 }
 
 void SdlWindowSystem::DestroyRenderer() {
+  if (enlarged_) SDL_DestroyTexture(enlarged_);
+  enlarged_ = nullptr;
+  enlargedFactor_ = 0;
   if (texture_) SDL_DestroyTexture(texture_);
   if (renderer_) SDL_DestroyRenderer(renderer_);
   texture_ = nullptr;
@@ -181,19 +187,45 @@ bool SdlWindowSystem::CreateFrameTexture(int width, int height) {
 }
 
 void SdlWindowSystem::UpdateScaling() {
-  // Whole multiples keep pixels square and sharp, but SDL rounds a window smaller than the frame
-  // down to a scale of one and crops the picture; there plain scaling shows all of it.
   int outputWidth = 0, outputHeight = 0;
   if (!renderer_ || SDL_GetRendererOutputSize(renderer_, &outputWidth, &outputHeight) != 0) return;
-  const bool whole = outputWidth >= logicalWidth_ && outputHeight >= logicalHeight_;
-  if (whole == integerScale_) return;
-  SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
-  integerScale_ = whole;
+  scaling_ = ChooseFrameScaling(outputWidth, outputHeight, logicalWidth_, logicalHeight_, pixelPerfect_);
+  // SDL rounds a window smaller than the frame down to a scale of one and crops the picture under
+  // whole-multiple scaling; every other case keeps SDL's plain fit of the logical size.
+  const bool whole = scaling_.mode == FrameScaling::WHOLE;
+  if (whole != integerScale_) {
+    SDL_RenderSetIntegerScale(renderer_, whole ? SDL_TRUE : SDL_FALSE);
+    integerScale_ = whole;
+  }
+  if (scaling_.mode != FrameScaling::SHARP) return;
+  if (enlarged_ && enlargedFactor_ == scaling_.factor) return;
+  if (enlarged_) SDL_DestroyTexture(enlarged_);
+  enlarged_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET,
+                                logicalWidth_ * scaling_.factor, logicalHeight_ * scaling_.factor);
+  enlargedFactor_ = enlarged_ ? scaling_.factor : 0;
+  if (enlarged_) {
+    SDL_SetTextureBlendMode(enlarged_, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(enlarged_, SDL_ScaleModeLinear);
+  }
+}
+
+void SdlWindowSystem::SetPixelPerfect(bool pixelPerfect) {
+  pixelPerfect_ = pixelPerfect;
+  RedrawLastFrame();
 }
 
 bool SdlWindowSystem::DrawFrame() {
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-  return SDL_RenderClear(renderer_) == 0 && SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) == 0;
+  if (SDL_RenderClear(renderer_) != 0) return false;
+  // The sharp fit: nearest into the enlarged texture (a target of its own, where SDL sets the
+  // logical size aside), then that texture reduced smoothly into the letterboxed viewport. Without
+  // the texture (a renderer without targets) the plain fit stands in.
+  if (scaling_.mode == FrameScaling::SHARP && enlarged_ && SDL_SetRenderTarget(renderer_, enlarged_) == 0) {
+    const bool enlarged = SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) == 0;
+    if (SDL_SetRenderTarget(renderer_, nullptr) != 0) return false;
+    if (enlarged) return SDL_RenderCopy(renderer_, enlarged_, nullptr, nullptr) == 0;
+  }
+  return SDL_RenderCopy(renderer_, texture_, nullptr, nullptr) == 0;
 }
 
 void SdlWindowSystem::RedrawLastFrame() {
@@ -444,6 +476,9 @@ bool SdlWindowSystem::Present(WindowHandle window, const uint32_t* pixels, int w
     logicalHeight_ = height;
     integerScale_ = false;
     SDL_RenderSetIntegerScale(renderer_, SDL_FALSE);
+    if (enlarged_) SDL_DestroyTexture(enlarged_);
+    enlarged_ = nullptr;
+    enlargedFactor_ = 0;
     if (SDL_RenderSetLogicalSize(renderer_, width, height) != 0 || !CreateFrameTexture(width, height)) return false;
   }
   UpdateScaling();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "framework/platform/FrameScaling.h"
 #include "framework/platform/SdlTranslate.h"
 #include "framework/platform/WindowSystem.h"
 
@@ -72,6 +73,7 @@ class SdlWindowSystem : public WindowSystem {
   // Draws the last presented frame as the window shows it, letterbox bars included, and reads
   // it back at the window's output size as 0xAARRGGBB rows. Nothing is presented.
   bool ReadBackOutput(std::vector<uint32_t>& pixels, int& width, int& height);
+  void SetPixelPerfect(bool pixelPerfect) override;
   // The SDL window behind the main window, for tests that move it around; null when none.
   SDL_Window* NativeWindow() const { return sdlWindow_; }
 
@@ -98,6 +100,11 @@ class SdlWindowSystem : public WindowSystem {
   int logicalWidth_ = 0, logicalHeight_ = 0;
   int textureWidth_ = 0, textureHeight_ = 0;
   bool integerScale_ = false;
+  bool pixelPerfect_ = false;
+  FrameScaling scaling_;
+  // The frame enlarged by a whole factor with nearest, reduced smoothly to the window (SHARP).
+  SDL_Texture* enlarged_ = nullptr;
+  int enlargedFactor_ = 0;
   // The texture's contents are not a whole frame yet (new, or lost with the renderer).
   bool textureStale_ = true;
   bool rendererLost_ = false;

@@ -23,6 +23,9 @@ struct WindowOptions {
   int x = -1;            // -1: centred
   int y = -1;
   bool resizable = true;
+  // A window opens this many times the client size (the picture is scaled to fit it); it cannot
+  // be made smaller than the client size. Back-ends without real windows ignore it.
+  int scale = 1;
 };
 
 // Standard pointer shapes.
@@ -58,6 +61,8 @@ class WindowSystem {
   // The picture the desktop shows for the window (taskbar, switcher): 0xAARRGGBB pixels, top row
   // first. Window systems without one ignore it.
   virtual void SetWindowIcon(WindowHandle, const uint32_t* /*pixels*/, int /*width*/, int /*height*/) {}
+  // Whole-multiple enlargement only, with bars, instead of a sharp fit (see FrameScaling.h).
+  virtual void SetPixelPerfect(bool /*pixelPerfect*/) {}
   virtual bool IsMinimized(WindowHandle window) = 0;
   virtual bool IsWindowActive(WindowHandle window) = 0;
   // The desktop area a window may use, and the desktop's full size.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "framework/platform/FrameScaling.h"
 #include "framework/platform/KeyCodes.h"
 #include "framework/platform/SdlTranslate.h"
 #include "framework/platform/SdlWindowSystem.h"
@@ -287,6 +288,37 @@ TEST(SdlWindowSystemStart, WithoutADisplaySdlDoesNotFallBackToAnInvisibleOne) {
     EXPECT_NE(name, "offscreen");
     EXPECT_NE(name, "dummy");
   }
+}
+
+}  // namespace
+}  // namespace Orva
+
+namespace Orva {
+namespace {
+
+// The common desktop sizes: whole multiples where they fill the screen well, a sharp fit where a
+// whole multiple would leave much of it black (1600 x 900 at 1x left 79 % unused).
+TEST(FrameScaling, WholeMultiplesWhereTheyFillWellElseASharpFit) {
+  struct Case {
+    int width, height;
+    FrameScaling::Mode mode;
+    int factor;
+  };
+  const Case cases[] = {
+      {640, 480, FrameScaling::WHOLE, 1},  {1280, 960, FrameScaling::WHOLE, 2},  {2560, 1440, FrameScaling::WHOLE, 3},
+      {1600, 900, FrameScaling::SHARP, 2}, {1366, 768, FrameScaling::SHARP, 2},  {1440, 900, FrameScaling::SHARP, 2},
+      {1536, 864, FrameScaling::SHARP, 2}, {1920, 1080, FrameScaling::SHARP, 3}, {3840, 2160, FrameScaling::SHARP, 5},
+      {1024, 768, FrameScaling::SHARP, 2}, {600, 400, FrameScaling::PLAIN, 1},   {640, 479, FrameScaling::PLAIN, 1},
+  };
+  for (const Case& c : cases) {
+    const FrameScaling s = ChooseFrameScaling(c.width, c.height, 640, 480, false);
+    EXPECT_EQ(s.mode, c.mode) << c.width << "x" << c.height;
+    EXPECT_EQ(s.factor, c.factor) << c.width << "x" << c.height;
+  }
+  // Pixel perfect keeps whole multiples, bars and all.
+  EXPECT_EQ(ChooseFrameScaling(1600, 900, 640, 480, true).mode, FrameScaling::WHOLE);
+  EXPECT_EQ(ChooseFrameScaling(1600, 900, 640, 480, true).factor, 1);
+  EXPECT_EQ(ChooseFrameScaling(600, 400, 640, 480, true).mode, FrameScaling::PLAIN);
 }
 
 }  // namespace

@@ -145,7 +145,7 @@ TEST_F(SdlWindowSmokeTest, PresentedFrameAndChangedRectanglesReachTheWindow) {
   EXPECT_FALSE(system->Present(window, nullptr, kWidth, kHeight, 0, 0, kWidth, kHeight));
 }
 
-TEST_F(SdlWindowSmokeTest, FullScreenLetterboxesAtWholeMultiplesAndMapsTheMouseBack) {
+TEST_F(SdlWindowSmokeTest, FullScreenFitsSharplyAndPixelPerfectLetterboxesAtWholeMultiples) {
   const WindowHandle window = Open(false);
   ASSERT_NE(window, 0u);
   const std::vector<uint32_t> frame = TestFrame();
@@ -153,7 +153,28 @@ TEST_F(SdlWindowSmokeTest, FullScreenLetterboxesAtWholeMultiplesAndMapsTheMouseB
   ASSERT_TRUE(ReadBack());
   ASSERT_EQ(outputWidth, 1024);
   ASSERT_EQ(outputHeight, 768);
-  // 1024 x 768 holds the frame once: centred at (192, 144), black around it.
+  // A whole multiple would fill 40 % of 1024 x 768: the frame fits the screen instead, 1.6 times.
+  EXPECT_EQ(Rgb(0, 0), Rgb(kMarker));
+  EXPECT_EQ(Rgb(160, 160), Rgb(kRed));
+  EXPECT_EQ(Rgb(864, 160), Rgb(kGreen));
+  EXPECT_EQ(Rgb(160, 608), Rgb(kBlue));
+  EXPECT_EQ(Rgb(1023, 767), Rgb(kClearYellow));
+  {
+    SDL_Event event{};
+    event.type = SDL_MOUSEMOTION;
+    event.motion.windowID = SDL_GetWindowID(system->NativeWindow());
+    event.motion.x = 160;
+    event.motion.y = 80;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    const auto moves = DrainOnly({MSG_MOUSEMOVE});
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(LParamX(moves[0].lParam), 100);
+    EXPECT_EQ(LParamY(moves[0].lParam), 50);
+  }
+
+  // Pixel perfect: 1024 x 768 holds the frame once, centred at (192, 144), black around it.
+  system->SetPixelPerfect(true);
+  ASSERT_TRUE(ReadBack());
   EXPECT_EQ(Rgb(191, 144), Rgb(kBlack));
   EXPECT_EQ(Rgb(192, 143), Rgb(kBlack));
   EXPECT_EQ(Rgb(192, 144), Rgb(kMarker));
@@ -203,33 +224,35 @@ TEST_F(SdlWindowSmokeTest, FullScreenLetterboxesAtWholeMultiplesAndMapsTheMouseB
   EXPECT_EQ(x, 100 - 192);
 }
 
-TEST_F(SdlWindowSmokeTest, ASmallerWindowScalesTheWholeFrameDownAndABiggerOneGoesBackToWholeMultiples) {
+TEST_F(SdlWindowSmokeTest, AWindowKeepsTheFramesSizeAtLeastAndALargerOneFitsSharply) {
   const WindowHandle window = Open(true);
   ASSERT_NE(window, 0u);
   const std::vector<uint32_t> frame = TestFrame();
   Resize(320, 240);
   ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, kWidth, kHeight));
   ASSERT_TRUE(ReadBack());
-  ASSERT_EQ(outputWidth, 320);
-  ASSERT_EQ(outputHeight, 240);
-  // Half size: the corner marker is 16 pixels wide, not cropped away.
-  EXPECT_EQ(Rgb(0, 0), Rgb(kMarker));
-  EXPECT_EQ(Rgb(8, 8), Rgb(kMarker));
-  EXPECT_EQ(Rgb(50, 50), Rgb(kRed));
-  EXPECT_EQ(Rgb(300, 220), Rgb(kClearYellow));
+  EXPECT_EQ(outputWidth, kWidth) << "no smaller than the frame";
+  EXPECT_EQ(outputHeight, kHeight);
 
   Resize(1000, 700);
   ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, 0, 0));
   ASSERT_TRUE(ReadBack());
   ASSERT_EQ(outputWidth, 1000);
   ASSERT_EQ(outputHeight, 700);
-  // 1000 x 700 holds the frame once (not 1.46 times): pixel for pixel, centred.
-  EXPECT_EQ(Rgb(179, 110), Rgb(kBlack));
-  EXPECT_EQ(Rgb(180, 110), Rgb(kMarker));
-  EXPECT_EQ(Rgb(180 + 31, 110 + 31), Rgb(kMarker));
-  EXPECT_EQ(Rgb(180 + 32, 110 + 32), Rgb(kRed));
-  EXPECT_EQ(Rgb(180 + 639, 110 + 479), Rgb(kClearYellow));
-  EXPECT_EQ(Rgb(180 + 640, 110 + 479), Rgb(kBlack));
+  // Fitted to the height (933 x 700, not 640 x 480 with wide bars), centred.
+  EXPECT_EQ(Rgb(20, 350), Rgb(kBlack));
+  EXPECT_EQ(Rgb(980, 350), Rgb(kBlack));
+  EXPECT_EQ(Rgb(40, 10), Rgb(kMarker));
+  EXPECT_EQ(Rgb(33 + 146, 146), Rgb(kRed));
+  EXPECT_EQ(Rgb(960, 690), Rgb(kClearYellow));
+
+  Resize(1280, 960);
+  ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, 0, 0));
+  ASSERT_TRUE(ReadBack());
+  // Exactly twice the frame: pixel doubled, the marker's edge sharp.
+  EXPECT_EQ(Rgb(63, 63), Rgb(kMarker));
+  EXPECT_EQ(Rgb(64, 64), Rgb(kRed));
+  EXPECT_EQ(Rgb(1279, 959), Rgb(kClearYellow));
 }
 
 TEST_F(SdlWindowSmokeTest, KeyAndTextEventsBecomeKeyAndCharacterMessages) {
