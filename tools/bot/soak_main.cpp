@@ -103,9 +103,15 @@ class Mischief {
     return false;
   }
 
-  // At start-up, in the main menu: sometimes another player first.
+  // At start-up, in the main menu at rest: once, and then only every other time, another player
+  // first. The other players are made once the first one has a profile.
   bool SwitchPlayer() {
-    if (!app_.mMainMenu || !app_.mMainMenu->visible || app_.mSlide.active || !app_.dialogOrder.empty()) return false;
+    if (switchTried_ || !app_.mMainMenu || !app_.mMainMenu->visible || app_.mSlide.active ||
+        !app_.dialogOrder.empty() || app_.mProfiles.Count() == 0)
+      return false;
+    switchTried_ = true;
+    for (const char* name : kOtherPlayers)
+      if (!app_.mProfiles.Contains(name)) app_.mProfiles.Create(name, false);
     std::uniform_int_distribution<int> coin(0, 1);
     if (coin(random_) == 0) return false;
     return Begin(Script::SwitchPlayer);
@@ -227,20 +233,22 @@ class Mischief {
       ++phase_;
       return true;
     }
-    // From the OK on (a switch question, a message), the driver answers with its first button.
+    // From the OK on, a question or a message in front is the driver's to answer (its first
+    // button: yes); the dialog itself is the script's until it has gone, or the driver would
+    // press its first button, rename.
     ProfilesDlg* profiles = Front<ProfilesDlg>();
-    if (phase_ > 2 || profiles == nullptr) return Done();
+    if (phase_ > 2) {
+      if (app_.dialogOrder.empty()) return Done();
+      if (profiles == nullptr) return false;
+      hand_.Click(profiles->Button(ProfilesDlg::OK));
+      return Wait(30);
+    }
+    if (profiles == nullptr) return app_.dialogOrder.empty() ? Done() : false;
     if (phase_ == 1) {
+      // A click on one of the names, as the list reports it (the rows' places depend on the font).
       ListWidget* list = profiles->List();
       const int count = int(list->lines.size());
-      if (count > 0) {
-        const int row = Ticks(0, count - 1);
-        const Point at = list->GetScreenPos();
-        const int x = at.x + list->width / 2, y = at.y + list->LineHeight() * row + list->LineHeight() / 2;
-        app_.Input().QueueMouseMove(x, y);
-        app_.Input().QueueMouseDown(x, y);
-        app_.Input().QueueMouseUp(x, y);
-      }
+      if (count > 0) profiles->OnListClicked(list->id, Ticks(0, count - 1), 1);
       ++phase_;
       return Wait(20);
     }
@@ -259,6 +267,7 @@ class Mischief {
   int phase_ = 0;
   long long waitUntil_ = 0;
   long long startedAt_ = 0;
+  bool switchTried_ = false;
 };
 
 // One life of the game: plays until killed or until its share of updates is played.
@@ -270,8 +279,6 @@ int Child(const std::string& game, const fs::path& data, unsigned seed, long lon
     std::fprintf(stderr, "soakbot: the game did not load\n");
     return 3;
   }
-  for (const char* name : kOtherPlayers)
-    if (!app.mProfiles.Contains(name)) app.mProfiles.Create(name, false);
   CampaignDriver hand(app, app.Input(), {"Soak", seed, 15});
   Mischief mischief(app, hand, seed * 7919u + 1);
   bool startedPlaying = false;
@@ -296,7 +303,10 @@ int Child(const std::string& game, const fs::path& data, unsigned seed, long lon
     if (i % 20000 == 0 && std::getenv("SOAKBOT_VERBOSE"))
       std::fprintf(stderr, "soakbot: update %lld: screen %d, %zu dialogs (front %s), pause %d, slide %d, menu %d\n", i,
                    int(app.mScreenState), app.dialogOrder.size(),
-                   app.dialogOrder.empty() ? "-" : typeid(*app.dialogOrder.back()).name(),
+                   app.dialogOrder.empty() ? "-"
+                                           : (std::string(typeid(*app.dialogOrder.front()).name()) + " .. " +
+                                              typeid(*app.dialogOrder.back()).name())
+                                                 .c_str(),
                    int(app.widgetManager->HasWidget(&app.mPauseWidget)), int(app.mSlide.active),
                    int(app.mMainMenu && app.mMainMenu->visible));
   }
