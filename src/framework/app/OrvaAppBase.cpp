@@ -152,7 +152,10 @@ void OrvaAppBase::Init() {
   if (singleInstance) {
     switch (instanceLock_.Take(productName + "Mutex")) {
       case SingleInstanceLock::HELD_ELSEWHERE:
-        std::fprintf(stderr, "%s is already running\n", productName.c_str());
+        // The running copy shows its window instead; this one ends without a word. Only when it
+        // cannot be asked is there something to say.
+        if (!instanceLock_.RequestActivation(productName + "Mutex"))
+          std::fprintf(stderr, "%s is already running\n", productName.c_str());
         FatalExit(0);
         return;
       case SingleInstanceLock::UNAVAILABLE:
@@ -544,6 +547,9 @@ bool OrvaAppBase::TryUpdate() {
 
 void OrvaAppBase::UpdateOnce() {
   ++updateCount;
+  // A second launch asked to see this window (looked for ten times a second).
+  if (updateCount % 10 == 0 && instanceLock_.TakeActivationRequest() && mainWindow != 0)
+    windowSystem->BringToFront(mainWindow);
   if (!minimized && widgetManager->UpdateWidgets()) ++dirtyUpdateCount;
   if (musicPlayer) musicPlayer->Update();
   if (sharedImages.PurgeRequested()) sharedImages.PurgeUnreferenced();

@@ -209,6 +209,12 @@ void SdlWindowSystem::UpdateScaling() {
   }
 }
 
+void SdlWindowSystem::BringToFront(WindowHandle window) {
+  if (!IsOurs(window)) return;
+  if (SDL_GetWindowFlags(sdlWindow_) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(sdlWindow_);
+  SDL_RaiseWindow(sdlWindow_);
+}
+
 void SdlWindowSystem::SetPixelPerfect(bool pixelPerfect) {
   pixelPerfect_ = pixelPerfect;
   RedrawLastFrame();

@@ -74,6 +74,7 @@ class SdlWindowSystem : public WindowSystem {
   // it back at the window's output size as 0xAARRGGBB rows. Nothing is presented.
   bool ReadBackOutput(std::vector<uint32_t>& pixels, int& width, int& height);
   void SetPixelPerfect(bool pixelPerfect) override;
+  void BringToFront(WindowHandle window) override;
   // The SDL window behind the main window, for tests that move it around; null when none.
   SDL_Window* NativeWindow() const { return sdlWindow_; }
 

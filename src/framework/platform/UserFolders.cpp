@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 namespace Orva {
@@ -85,18 +88,36 @@ std::string ProgramDataFolder(const std::string& programFolder, const std::strin
   return holdsData(installed) ? withSlash(installed.string()) : withSlash(programFolder);
 }
 
-SingleInstanceLock::Outcome SingleInstanceLock::Take(const std::string& name) {
-  Release();
+namespace {
+
+// The lock's file name without its extension: in $XDG_RUNTIME_DIR, or in the shared temporary
+// folder under a name of this user's own.
+std::string InstancePathStem(const std::string& name) {
   std::string fileName;
   for (char c : name) fileName += (c == '/' || c == '\\') ? '_' : c;
   std::string folder = EnvOr("XDG_RUNTIME_DIR", "");
   if (folder.empty()) {
-    // The shared temporary folder: a name of this user's own.
     folder = std::filesystem::temp_directory_path().string();
     fileName += "-" + std::to_string(::getuid());
   }
   if (folder.back() != '/') folder += '/';
-  const std::string path = folder + fileName + ".lock";
+  return folder + fileName;
+}
+
+bool SocketAddress(const std::string& path, sockaddr_un& address) {
+  address = {};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+SingleInstanceLock::Outcome SingleInstanceLock::Take(const std::string& name) {
+  Release();
+  const std::string stem = InstancePathStem(name);
+  const std::string path = stem + ".lock";
   const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return UNAVAILABLE;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -106,14 +127,53 @@ SingleInstanceLock::Outcome SingleInstanceLock::Take(const std::string& name) {
     return error == EWOULDBLOCK ? HELD_ELSEWHERE : UNAVAILABLE;
   }
   fd_ = fd;
+  // The activation socket. Holding the lock, this copy owns the name: a socket left by a copy that
+  // crashed is removed first. Without the socket the lock still works; only raising does not.
+  sockaddr_un address;
+  const std::string socketPath = stem + ".sock";
+  if (SocketAddress(socketPath, address)) {
+    ::unlink(socketPath.c_str());
+    listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (listener_ >= 0 && (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+                           ::listen(listener_, 4) != 0)) {
+      ::close(listener_);
+      listener_ = -1;
+    }
+    if (listener_ >= 0) socketPath_ = socketPath;
+  }
   return TAKEN;
 }
 
 void SingleInstanceLock::Release() {
+  if (listener_ >= 0) {
+    ::close(listener_);
+    ::unlink(socketPath_.c_str());
+    listener_ = -1;
+    socketPath_.clear();
+  }
   if (fd_ < 0) return;
   ::flock(fd_, LOCK_UN);
   ::close(fd_);
   fd_ = -1;
+}
+
+bool SingleInstanceLock::RequestActivation(const std::string& name) {
+  sockaddr_un address;
+  if (!SocketAddress(InstancePathStem(name) + ".sock", address)) return false;
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const bool sent = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                    ::send(fd, "R", 1, MSG_NOSIGNAL) == 1;
+  ::close(fd);
+  return sent;
+}
+
+bool SingleInstanceLock::TakeActivationRequest() {
+  if (listener_ < 0) return false;
+  const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
 }
 
 }  // namespace Orva

@@ -42,8 +42,16 @@ class SingleInstanceLock {
   void Release();
   bool Held() const { return fd_ >= 0; }
 
+  // The holder listens on a socket beside the lock file; another copy that finds the lock held
+  // asks through it that the running copy show itself (RequestActivation, false when nobody
+  // listens), and the holder collects the requests without waiting (TakeActivationRequest).
+  bool RequestActivation(const std::string& name);
+  bool TakeActivationRequest();
+
  private:
   int fd_ = -1;
+  int listener_ = -1;
+  std::string socketPath_;
 };
 
 }  // namespace Orva

@@ -61,6 +61,8 @@ class WindowSystem {
   // The picture the desktop shows for the window (taskbar, switcher): 0xAARRGGBB pixels, top row
   // first. Window systems without one ignore it.
   virtual void SetWindowIcon(WindowHandle, const uint32_t* /*pixels*/, int /*width*/, int /*height*/) {}
+  // Shows the window in front of the others, restored when minimised (a second launch asked).
+  virtual void BringToFront(WindowHandle) {}
   // Whole-multiple enlargement only, with bars, instead of a sharp fit (see FrameScaling.h).
   virtual void SetPixelPerfect(bool /*pixelPerfect*/) {}
   virtual bool IsMinimized(WindowHandle window) = 0;

@@ -74,6 +74,24 @@ TEST(UserFolders, OnlyALockHeldByAnotherCopyMeansAlreadyRunning) {
   }
 }
 
+// A second launch asks the running copy to show its window, then ends quietly.
+TEST(UserFolders, ASecondCopyCanAskTheRunningOneToComeToTheFront) {
+  ScopedEnv env("XDG_RUNTIME_DIR", nullptr);
+  const std::string name = "OrvaRaiseTest" + std::to_string(getpid());
+  SingleInstanceLock running;
+  ASSERT_EQ(running.Take(name), SingleInstanceLock::TAKEN);
+  EXPECT_FALSE(running.TakeActivationRequest()) << "nobody asked yet";
+
+  SingleInstanceLock second;
+  ASSERT_EQ(second.Take(name), SingleInstanceLock::HELD_ELSEWHERE);
+  EXPECT_TRUE(second.RequestActivation(name));
+  EXPECT_TRUE(running.TakeActivationRequest());
+  EXPECT_FALSE(running.TakeActivationRequest()) << "one request, one answer";
+
+  running.Release();
+  EXPECT_FALSE(second.RequestActivation(name)) << "nobody listens any more";
+}
+
 // Run from the build, the data lies beside the program; installed, it lies under the prefix's
 // share folder, found from the program's own folder so that the prefix may be anywhere.
 TEST(UserFolders, TheDataIsBesideTheProgramOrUnderTheInstallPrefix) {
