@@ -34,6 +34,11 @@ bool SameName(std::string_view a, std::string_view b) {
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
+// A key line that starts like a header or a comment is read back as one, and the key is lost.
+bool StartsAnotherLine(std::string_view key) {
+  return !key.empty() && (key[0] == '[' || key[0] == ';' || key[0] == '#');
+}
+
 }  // namespace
 
 bool IniFile::Load() {
@@ -178,8 +183,9 @@ bool IniFile::SaveOrUndo(std::vector<Section> previous) {
 bool IniFile::SetString(std::string_view section, std::string_view key, std::optional<std::string_view> value) {
   section = Trim(section);
   key = Trim(key);
-  if (key.empty() || key.find('=') != std::string_view::npos || section.find(']') != std::string_view::npos ||
-      HasLineBreak(section) || HasLineBreak(key) || (value && HasLineBreak(*value))) {
+  if (key.empty() || key.find('=') != std::string_view::npos || StartsAnotherLine(key) ||
+      section.find(']') != std::string_view::npos || HasLineBreak(section) || HasLineBreak(key) ||
+      (value && HasLineBreak(*value))) {
     return false;
   }
   std::vector<Section> previous = sections_;

@@ -56,8 +56,8 @@ class IniFile {
 
   // Sets the key, creating the section (at the end) and the file as needed; no value removes the
   // key (nothing is written when it did not exist). Then saves. Refuses (false, nothing changed)
-  // an empty key, a key with "=", a section with "]", and line breaks anywhere: they would come
-  // back as other lines.
+  // an empty key, a key with "=" or starting with "[", ";" or "#", a section with "]", and line
+  // breaks anywhere: they would come back as other lines (a header, a comment).
   bool SetString(std::string_view section, std::string_view key, std::optional<std::string_view> value);
   bool SetInt(std::string_view section, std::string_view key, int value);
   // Removes every section of that name with all its keys, then saves.
