@@ -264,9 +264,13 @@ std::string RegistryStore::ToText() const {
       switch (value.type) {
         case Type::String: out += IsPlainText(value.data) ? Quote(value.data) : "hex(1):" + HexBytes(value.data); break;
         case Type::Dword: {
+          // Only four bytes make a "dword:" line; other lengths keep their bytes as they are.
+          if (value.data.size() != 4) {
+            out += "hex(4):" + HexBytes(value.data);
+            break;
+          }
           uint32_t number = 0;
-          for (size_t i = 0; i < 4 && i < value.data.size(); ++i)
-            number |= uint32_t(static_cast<unsigned char>(value.data[i])) << (8 * i);
+          for (size_t i = 0; i < 4; ++i) number |= uint32_t(static_cast<unsigned char>(value.data[i])) << (8 * i);
           char digits[16];
           std::snprintf(digits, sizeof digits, "dword:%08x", number);
           out += digits;
