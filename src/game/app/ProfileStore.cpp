@@ -66,6 +66,13 @@ void ProfileStore::LoadLastUsed() {
 }
 
 bool ProfileStore::Create(const std::string& name, bool makeCurrent) {
+  // The menus ask for a free name first; the store still never writes over a profile (listed, or
+  // a file of the folder not listed yet) or outside its folder.
+  std::error_code unreadable;
+  if (!ProfileNameProblem(name).empty() || Contains(name) || fs::is_regular_file(PathOf(name), unreadable)) {
+    std::fprintf(stderr, "%s: no profile is created under the name \"%s\"\n", app_->productName.c_str(), name.c_str());
+    return false;
+  }
   const bool first = names_.empty();
   if (makeCurrent) {
     app_->StoreText(kLastUserValue, name);
@@ -136,6 +143,9 @@ void ProfileStore::Load(const std::string& name) {
 
 void ProfileStore::Delete(const std::string& name) {
   names_.remove(name);
+  // A name that cannot be a profile's names no file of the folder (it may name the folder itself,
+  // or a file beside it).
+  if (!ProfileNameProblem(name).empty()) return;
   std::error_code error;
   fs::remove(PathOf(name), error);
   if (error)
@@ -147,7 +157,9 @@ bool ProfileStore::Rename(const std::string& oldName, const std::string& newName
   if (oldName == newName) return true;
   // Another player's file is never overwritten, and a name must stay a file of this folder.
   std::error_code error;
-  if (Contains(newName) || !ProfileNameProblem(newName).empty() || fs::exists(PathOf(newName), error)) return false;
+  if (Contains(newName) || !ProfileNameProblem(newName).empty() || !ProfileNameProblem(oldName).empty() ||
+      fs::exists(PathOf(newName), error))
+    return false;
   if (fs::exists(PathOf(oldName), error)) {
     fs::rename(PathOf(oldName), PathOf(newName), error);
     if (error) {

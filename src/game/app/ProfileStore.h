@@ -27,14 +27,17 @@ class ProfileStore {
   // asks for a name.
   void LoadLastUsed();
   // Writes a new profile file and lists it; the first profile, or one made current, becomes the
-  // current profile with a fresh campaign. False (and nothing listed) when the file could not be
-  // written; the player has been told.
+  // current profile with a fresh campaign. A name that cannot be a profile's, or that a listed
+  // profile or a profile file of the folder already has, is refused: false, and nothing is
+  // written, listed or made current. False too when the file could not be written; the player
+  // has been told, and the name is listed anyway (the player plays on under it, unsaved).
   bool Create(const std::string& name, bool makeCurrent);
   // Reads the profile and applies it. The callers make it current.
   void Load(const std::string& name);
+  // Removes the list entry and the file; a name that cannot be a profile's removes no file.
   void Delete(const std::string& name);
-  // Renames the file and the list entry. False when the new name is another profile's or cannot
-  // be a name, or the file could not be moved.
+  // Renames the file and the list entry. False when the new name is another profile's, either
+  // name cannot be a profile's, or the file could not be moved.
   bool Rename(const std::string& oldName, const std::string& newName);
   void Clear() { names_.clear(); }
 
