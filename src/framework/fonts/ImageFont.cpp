@@ -64,6 +64,11 @@ namespace {
 
 // A widths table is a few hundred bytes; anything near this is not one.
 constexpr uint64_t kMaxWidthsTableBytes = 1 << 20;
+// The space width and ascent of a table, as the font descriptor's metrics: beyond this they are
+// damage, and pen positions computed from them would leave int.
+constexpr int kMaxWidthsMetric = 1 << 16;
+
+bool MetricAllowed(int value) { return value >= -kMaxWidthsMetric && value <= kMaxWidthsMetric; }
 
 }  // namespace
 
@@ -80,7 +85,10 @@ ImageFont::ImageFont(std::shared_ptr<MemoryImage> image, const std::string& widt
     layer.ascent = image->height;
     layer.defaultHeight = image->height;
     int spaceWidth = 0;
-    if (file >> spaceWidth >> layer.ascent) {
+    int ascent = 0;
+    // A table whose metrics cannot be read, or are far out of range, gives no glyphs.
+    if (file >> spaceWidth >> ascent && MetricAllowed(spaceWidth) && MetricAllowed(ascent)) {
+      layer.ascent = ascent;
       layer.charData[' '].width = spaceWidth;
       int x = 0;
       char ch[1] = {};
