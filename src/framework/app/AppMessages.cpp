@@ -186,6 +186,14 @@ bool OrvaAppBase::HandleQueuedMessage() {
       preferredY = area.y;
     }
   } else if (kind == MSG_SIZE) {
+    if (message.window == mainWindow && !shutdown && message.wParam == SIZE_RESTORED && windowIsWindowed) {
+      // The size a player gave the window is the size it opens at next time (maximised is not).
+      const ScreenArea area = windowSystem->GetWindowArea(mainWindow);
+      if (area.width >= width && area.height >= height) {
+        preferredWidth = area.width;
+        preferredHeight = area.height;
+      }
+    }
     if (message.window == mainWindow && !shutdown) {
       const bool nowMinimized = message.wParam == SIZE_MINIMIZED;
       if (nowMinimized != minimized) {

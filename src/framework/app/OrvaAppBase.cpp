@@ -211,7 +211,14 @@ void OrvaAppBase::CreateMainWindow() {
     // the work area: 640 x 480 is a postage stamp on a large screen.
     options.scale =
         std::max(1, std::min(work.width / 10 * 9 / std::max(1, width), work.height / 10 * 9 / std::max(1, height)));
-    const int outerWidth = width * options.scale, outerHeight = height * options.scale;
+    // The size the player left it at, when it still fits the work area.
+    if (preferredWidth >= width && preferredHeight >= height && preferredWidth <= work.width &&
+        preferredHeight <= work.height) {
+      options.openWidth = preferredWidth;
+      options.openHeight = preferredHeight;
+    }
+    const int outerWidth = options.openWidth > 0 ? options.openWidth : width * options.scale;
+    const int outerHeight = options.openHeight > 0 ? options.openHeight : height * options.scale;
     // The client area is the window's size here: the desktop draws the frame outside it.
     if (preferredX != -1 || preferredY != -1) {
       int x = std::max(preferredX, work.x + 4);
@@ -917,6 +924,8 @@ void OrvaAppBase::LoadSettings() {
   // cannot overflow, like the volumes.
   if (FetchInt("PreferredX", value)) preferredX = std::clamp(value, -kMaxWindowPosition, kMaxWindowPosition);
   if (FetchInt("PreferredY", value)) preferredY = std::clamp(value, -kMaxWindowPosition, kMaxWindowPosition);
+  if (FetchInt("PreferredWidth", value)) preferredWidth = std::clamp(value, 0, kMaxWindowPosition);
+  if (FetchInt("PreferredHeight", value)) preferredHeight = std::clamp(value, 0, kMaxWindowPosition);
   if (FetchInt("CustomCursors", value)) UseCustomCursors(value != 0);
   if (FetchInt("WaitForVSync", value)) waitForVSync = value != 0;
   if (FetchInt("PixelPerfect", value)) pixelPerfect = value != 0;
@@ -931,6 +940,10 @@ void OrvaAppBase::SaveSettings() {
   StoreInt("ScreenMode", windowed ? 0 : 1);
   StoreInt("PreferredX", preferredX);
   StoreInt("PreferredY", preferredY);
+  if (preferredWidth > 0 && preferredHeight > 0) {
+    StoreInt("PreferredWidth", preferredWidth);
+    StoreInt("PreferredHeight", preferredHeight);
+  }
   StoreInt("CustomCursors", customCursorsEnabled ? 1 : 0);
   StoreInt("InProgress", 0);
   StoreInt("WaitForVSync", waitForVSync ? 1 : 0);

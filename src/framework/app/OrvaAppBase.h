@@ -81,6 +81,9 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   int height = 480;
   int preferredX = -1;
   int preferredY = -1;
+  // The window's size as the player left it (0: not set), kept in the settings like its place.
+  int preferredWidth = 0;
+  int preferredHeight = 0;
   bool windowed = true;
   bool windowIsWindowed = true;
   bool fullScreenByModeChange = false;

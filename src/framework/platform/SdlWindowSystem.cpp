@@ -104,6 +104,10 @@ WindowHandle SdlWindowSystem::CreateMainWindow(const WindowOptions& request) {
   int y = request.y == -1 ? int(SDL_WINDOWPOS_CENTERED) : request.y;
   const int scale = request.windowed ? std::clamp(request.scale, 1, 16) : 1;
   int windowWidth = width * scale, windowHeight = height * scale;
+  if (request.windowed && request.openWidth >= width && request.openHeight >= height) {
+    windowWidth = request.openWidth;
+    windowHeight = request.openHeight;
+  }
   SDL_Rect desktop;
   if (!request.windowed && SDL_GetDisplayBounds(0, &desktop) == 0) {
     // Full screen is the window manager's job; without one the window would keep its windowed
@@ -422,7 +426,13 @@ void SdlWindowSystem::TranslateWindowEvent(const SDL_Event& event) {
     case SDL_WINDOWEVENT_MAXIMIZED: Queue(MSG_SIZE, SIZE_MAXIMIZED, logicalSize); break;
     case SDL_WINDOWEVENT_RESTORED: Queue(MSG_SIZE, SIZE_RESTORED, logicalSize); break;
     case SDL_WINDOWEVENT_MOVED: Queue(MSG_MOVE, 0, MakeLParam(event.window.data1, event.window.data2)); break;
-    case SDL_WINDOWEVENT_SIZE_CHANGED: RedrawLastFrame(); break;
+    // A new size (from the player, the window manager or SDL itself): the picture is redrawn to
+    // fit, and the program hears of it, so that it may remember the size.
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      RedrawLastFrame();
+      Queue(MSG_SIZE, (SDL_GetWindowFlags(sdlWindow_) & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+            logicalSize);
+      break;
     case SDL_WINDOWEVENT_EXPOSED:
       // The frame is still in the texture: the window is repaired at once, whatever the game does.
       RedrawLastFrame();

@@ -26,6 +26,9 @@ struct WindowOptions {
   // A window opens this many times the client size (the picture is scaled to fit it); it cannot
   // be made smaller than the client size. Back-ends without real windows ignore it.
   int scale = 1;
+  // The window's own size as the player left it; 0 opens it at scale times the client size.
+  int openWidth = 0;
+  int openHeight = 0;
 };
 
 // Standard pointer shapes.

@@ -1,5 +1,6 @@
 // The application base in a real window (on a virtual display): it starts, runs its loop at the
 // real pace, draws and presents, switches the screen mode and shuts down cleanly.
+#include <SDL_video.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 
 #include "framework/app/OrvaAppBase.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/platform/SdlWindowSystem.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 
@@ -32,7 +34,7 @@ class Blinker : public Widget {
 
 class WindowApp : public OrvaAppBase {
  public:
-  WindowApp() {
+  explicit WindowApp(bool keepSettings = false) : keepSettings_(keepSettings) {
     productName = "OrvaWindowSmoke";
     registryKey = "OrvaTest\\WindowSmoke";
     dataDirectory = (std::filesystem::temp_directory_path() / ("orva_window_" + std::to_string(getpid()))).string();
@@ -40,8 +42,13 @@ class WindowApp : public OrvaAppBase {
     startLoaderOnRun = false;
     commandLineParsed = true;
   }
-  ~WindowApp() override { std::filesystem::remove_all(dataDirectory); }
+  ~WindowApp() override {
+    if (!keepSettings_) std::filesystem::remove_all(dataDirectory);
+  }
   bool WorkingDirHook(const std::string&) override { return true; }
+
+ private:
+  bool keepSettings_;
 };
 
 TEST(AppWindow, RunsDrawsSwitchesModeAndShutsDown) {
@@ -72,6 +79,32 @@ TEST(AppWindow, RunsDrawsSwitchesModeAndShutsDown) {
   app.Shutdown();
   EXPECT_TRUE(app.shutdown);
   app.widgetManager->RemoveWidget(&blinker);
+}
+
+// The size a player gives the window is the size it opens at next time.
+TEST(AppWindow, AResizedWindowOpensAtThatSizeNextTime) {
+  setenv("ORVA_RENDER_DRIVER", "software", 1);
+  {
+    WindowApp first(true);
+    first.Init();
+    ASSERT_TRUE(first.initialized);
+    auto* sdl = dynamic_cast<SdlWindowSystem*>(first.windowSystem.get());
+    ASSERT_NE(sdl, nullptr);
+    SDL_SetWindowSize(sdl->NativeWindow(), 900, 700);
+    first.running = true;
+    for (int i = 0; i < 20; ++i) first.StepUntilUpdate();
+    const ScreenArea resized = first.windowSystem->GetWindowArea(first.mainWindow);
+    EXPECT_EQ(resized.width, 900) << "the window took the new size";
+    EXPECT_EQ(first.preferredWidth, 900);
+    first.Shutdown();
+  }
+  WindowApp second;
+  second.Init();
+  ASSERT_TRUE(second.initialized);
+  const ScreenArea area = second.windowSystem->GetWindowArea(second.mainWindow);
+  EXPECT_EQ(area.width, 900);
+  EXPECT_EQ(area.height, 700);
+  second.Shutdown();
 }
 
 }  // namespace
