@@ -271,7 +271,18 @@ class Mischief {
 };
 
 // One life of the game: plays until killed or until its share of updates is played.
-int Child(const std::string& game, const fs::path& data, unsigned seed, long long updates, const fs::path& progress) {
+// The resident size of this process now, in kilobytes.
+long ResidentKilobytes() {
+  long pages = 0, resident = 0;
+  std::ifstream("/proc/self/statm") >> pages >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// One life of the game: plays until killed or until its share of updates is played. Every ten
+// seconds of play it samples its resident size; the largest of each hour of play (counted over all
+// lives) goes to the memory file as "HOUR KILOBYTES" lines.
+int Child(const std::string& game, const fs::path& data, unsigned seed, long long playedBefore, long long updates,
+          const fs::path& progress, const fs::path& memory) {
   CampaignApp app(game, data.string(), seed);
   app.drawEveryFrame = false;
   app.Init();
@@ -291,6 +302,8 @@ int Child(const std::string& game, const fs::path& data, unsigned seed, long lon
     }
     return mischief.Act();
   };
+  long long sampledHour = -1;
+  long hourPeak = 0;
   for (long long i = 0; i < updates; ++i) {
     if (!hand.Step()) {
       std::fprintf(stderr, "soakbot: the game ended by itself after %lld updates\n", i);
@@ -299,7 +312,16 @@ int Child(const std::string& game, const fs::path& data, unsigned seed, long lon
     // The winner screen: the next campaign starts from the main menu, as a player would.
     if (app.mWinnerWidget && !app.mBoard->IsSlidingOut() && app.dialogOrder.empty())
       hand.Click(app.mWinnerWidget->Button());
-    if (i % 1000 == 999) WriteProgress(progress, {i + 1, mischief.moves});
+    if (i % 1000 == 999) {
+      WriteProgress(progress, {i + 1, mischief.moves});
+      const long long hour = (playedBefore + i) / (60 * kUpdatesPerMinute);
+      if (hour != sampledHour && sampledHour >= 0) {
+        std::ofstream(memory, std::ios::app) << sampledHour << " " << hourPeak << "\n";
+        hourPeak = 0;
+      }
+      sampledHour = hour;
+      hourPeak = std::max(hourPeak, ResidentKilobytes());
+    }
     if (i % 20000 == 0 && std::getenv("SOAKBOT_VERBOSE"))
       std::fprintf(stderr, "soakbot: update %lld: screen %d, %zu dialogs (front %s), pause %d, slide %d, menu %d\n", i,
                    int(app.mScreenState), app.dialogOrder.size(),
@@ -311,6 +333,7 @@ int Child(const std::string& game, const fs::path& data, unsigned seed, long lon
                    int(app.mMainMenu && app.mMainMenu->visible));
   }
   WriteProgress(progress, {updates, mischief.moves});
+  if (sampledHour >= 0) std::ofstream(memory, std::ios::app) << sampledHour << " " << hourPeak << "\n";
   return 0;
 }
 
@@ -384,13 +407,15 @@ long PeakKilobytes(const rusage& usage) { return usage.ru_maxrss; }
 int Soak(const std::string& game, unsigned seed, int minutes, double killAfter) {
   const fs::path data = fs::temp_directory_path() / ("soakbot_" + std::to_string(seed));
   const fs::path progress = data.string() + ".progress";
+  const fs::path memory = data.string() + ".memory";
   fs::remove_all(data);
+  fs::remove(memory);
   const long long target = minutes * kUpdatesPerMinute;
   std::mt19937 random(seed);
   std::exponential_distribution<double> lifetime(1.0 / killAfter);
   long long played = 0;
   int lives = 0, kills = 0, failures = 0, leftovers = 0, moves = 0;
-  std::map<long long, long> peakByHour;  // hour of play -> largest resident size (KB)
+  long lifePeak = 0;  // the largest resident size any life reached, loading included (KB)
   Snapshot before;
   std::vector<std::string> problems;
   const auto started = std::chrono::steady_clock::now();
@@ -405,7 +430,7 @@ int Soak(const std::string& game, unsigned seed, int minutes, double killAfter) 
     if (child == 0) {
       // The game's own result lines would bury the report.
       if (std::freopen("/dev/null", "w", stdout) == nullptr) std::_Exit(5);
-      const int code = Child(game, data, childSeed, target - played, progress);
+      const int code = Child(game, data, childSeed, played, target - played, progress, memory);
       std::fflush(nullptr);
       std::_Exit(code);
     }
@@ -427,8 +452,7 @@ int Soak(const std::string& game, unsigned seed, int minutes, double killAfter) 
     }
     const Progress life = ReadProgress(progress);
     moves += life.moves;
-    const long long hour = played / (60 * kUpdatesPerMinute);
-    peakByHour[hour] = std::max(peakByHour[hour], PeakKilobytes(usage));
+    lifePeak = std::max(lifePeak, PeakKilobytes(usage));
     played += life.updates;
     if (std::getenv("SOAKBOT_VERBOSE"))
       std::fprintf(stderr, "soakbot: life %d: %lld updates, %d moves, %s\n", lives, life.updates, life.moves,
@@ -457,11 +481,22 @@ int Soak(const std::string& game, unsigned seed, int minutes, double killAfter) 
       "of the hand's own, %d problems, %d temporary files left by cut writes, %zu profiles\n",
       seed, played / (60 * kUpdatesPerMinute), played / kUpdatesPerMinute % 60, seconds, lives, kills, moves, failures,
       leftovers, before.profileKeys.size());
-  std::printf("| hour of play | peak resident size |\n|---:|---:|\n");
+  // Samples of killed lives that had not finished their hour are lost with them: the table shows
+  // what the lives that reached the end of an hour (or of the run) saw.
+  std::map<long long, long> peakByHour;
+  {
+    std::ifstream in(memory);
+    long long hour = 0;
+    long kilobytes = 0;
+    while (in >> hour >> kilobytes) peakByHour[hour] = std::max(peakByHour[hour], kilobytes);
+  }
+  std::printf("Largest resident size of a life, loading included: %.1f MB\n", lifePeak / 1024.0);
+  std::printf("| hour of play | largest resident size in play |\n|---:|---:|\n");
   for (const auto& [hour, kilobytes] : peakByHour) std::printf("| %lld | %.1f MB |\n", hour + 1, kilobytes / 1024.0);
   std::fflush(stdout);
   fs::remove_all(data);
   fs::remove(progress);
+  fs::remove(memory);
   return failures == 0 ? 0 : 1;
 }
 
