@@ -36,8 +36,8 @@ if [ "${1:-}" != "--game" ]; then
     libgtest-dev libgmock-dev libbenchmark-dev
     # a virtual X display for the windowed smoke test
     xvfb xauth
-    # the desktop launcher's and the metadata's validators, and the Debian package's tools
-    desktop-file-utils appstream dpkg-dev
+    # the launcher's and the metadata's validators, the manual page's formatter, the Debian package's tools
+    desktop-file-utils appstream dpkg-dev file groff-base
   )
 fi
 
