@@ -113,7 +113,7 @@ bool WriteFileAtomically(const std::string& linkOrPath, std::string_view data, s
 
   // The new file takes the old one's permission bits: a file the player made private stays so.
   struct stat old {};
-  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+  if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 0777);
 
   if (!WriteAll(fd, data) || ::fsync(fd) != 0) error = errno;
   // Delayed write errors (a full disk over the network) may only show here.
