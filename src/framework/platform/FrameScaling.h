@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+
 // How a frame of the program's fixed size is shown in a window or screen of another size.
 namespace Orva {
 
@@ -21,11 +23,8 @@ inline FrameScaling ChooseFrameScaling(int outputWidth, int outputHeight, int fr
                                        bool pixelPerfect) {
   if (frameWidth <= 0 || frameHeight <= 0 || outputWidth < frameWidth || outputHeight < frameHeight)
     return {FrameScaling::PLAIN, 1};
-  const int whole =
-      outputWidth / frameWidth < outputHeight / frameHeight ? outputWidth / frameWidth : outputHeight / frameHeight;
-  const double fit = double(outputWidth) / frameWidth < double(outputHeight) / frameHeight
-                         ? double(outputWidth) / frameWidth
-                         : double(outputHeight) / frameHeight;
+  const int whole = std::min(outputWidth / frameWidth, outputHeight / frameHeight);
+  const double fit = std::min(double(outputWidth) / frameWidth, double(outputHeight) / frameHeight);
   constexpr double kFillsWell = 0.9;
   if (pixelPerfect || whole >= fit * kFillsWell) return {FrameScaling::WHOLE, whole};
   return {FrameScaling::SHARP, whole + 1};

@@ -149,9 +149,12 @@ void GameApp::Init() {
   OrvaAppBase::Init();
   if (shutdown || !initialized) return;
 
-  // The window's icon, from the game's own pictures (the launcher shows the same runes).
-  if (std::unique_ptr<ImageLib::Image> icon = ImageLib::LoadImageFile("images/icon.png", false))
-    windowSystem->SetWindowIcon(mainWindow, icon->bits.get(), icon->width, icon->height);
+  // The window's icon, from the game's own pictures (the launcher shows the same runes); a
+  // headless run has no window to show it, so it is not read there.
+  if (!headless) {
+    if (std::unique_ptr<ImageLib::Image> icon = ImageLib::LoadImageFile("images/icon.png", false))
+      windowSystem->SetWindowIcon(mainWindow, icon->bits.get(), icon->width, icon->height);
+  }
 
   // The profile folder lives under the application data folder. Without it the game still runs;
   // the first profile write tells the player that progress is not saved.
