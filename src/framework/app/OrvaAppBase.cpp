@@ -232,6 +232,7 @@ void OrvaAppBase::CreateMainWindow() {
       options.y = work.y + int(0.382 * (work.height - outerHeight));
     }
   }
+  options.presentPath = presentPath;
   windowSystem->SetPixelPerfect(pixelPerfect);
   mainWindow = windowSystem->CreateMainWindow(options);
   windowIsWindowed = windowed;
@@ -929,6 +930,8 @@ void OrvaAppBase::LoadSettings() {
   if (FetchInt("CustomCursors", value)) UseCustomCursors(value != 0);
   if (FetchInt("WaitForVSync", value)) waitForVSync = value != 0;
   if (FetchInt("PixelPerfect", value)) pixelPerfect = value != 0;
+  // An unknown word keeps the automatic choice.
+  if (std::string path; FetchText("PresentPath", path)) ParsePresentPath(path, presentPath);
   if (FetchInt("InProgress", value)) cleanExitLastTime = value == 0;
   if (!screenSaverMode) StoreInt("InProgress", 1);
 }
@@ -948,6 +951,7 @@ void OrvaAppBase::SaveSettings() {
   StoreInt("InProgress", 0);
   StoreInt("WaitForVSync", waitForVSync ? 1 : 0);
   StoreInt("PixelPerfect", pixelPerfect ? 1 : 0);
+  StoreText("PresentPath", PresentPathName(presentPath));
 }
 
 void OrvaAppBase::ReadCommandLine() {

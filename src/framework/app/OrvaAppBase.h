@@ -100,6 +100,9 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   // Whole-multiple scaling only, with bars ("PixelPerfect" in the settings file); otherwise the
   // picture fits the window or screen sharply where a whole multiple would leave much unused.
   bool pixelPerfect = false;
+  // How frames reach the screen ("PresentPath" in the settings file: "auto", "hardware" or
+  // "software"); read when the window is made.
+  PresentPath presentPath = PresentPath::AUTOMATIC;
   bool refreshUnreliable = false;
   double timeAccumulator = 0;
   uint32_t lastAccumulatorTime = 0;

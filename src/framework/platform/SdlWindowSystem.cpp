@@ -3,11 +3,13 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -29,6 +31,45 @@ void QuitSdlIfUnused() {
 bool IsInvisibleVideoDriver(const char* name) {
   return SDL_strcasecmp(name, "offscreen") == 0 || SDL_strcasecmp(name, "dummy") == 0 ||
          SDL_strcasecmp(name, "evdev") == 0;
+}
+
+// Whether the machine has a graphics device an OpenGL driver could drive: a kernel display
+// device or the proprietary driver's. Without one, OpenGL can only be drawn by the processor.
+bool MachineHasGraphicsDevice() {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("renderD", 0) == 0 || name.rfind("card", 0) == 0) return true;
+  }
+  return std::filesystem::exists("/dev/nvidiactl", error);
+}
+
+// Whether an OpenGL renderer's driver is one that rasterises on the processor.
+bool RendererDrawsWithProcessor(SDL_Renderer* renderer) {
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || SDL_strncasecmp(info.name, "opengl", 6) != 0)
+    return false;
+  // The renderer's context is current, so the driver can be asked its name.
+  using GetString = const unsigned char* (*)(unsigned int);
+  constexpr unsigned int kGlRenderer = 0x1F01;
+  const auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
+  return name && IsProcessorRasteriser(reinterpret_cast<const char*>(name));
+}
+
+// One row of the frame, each pixel repeated factor times across. The back buffer's alpha is not
+// transparency: the window gets opaque pixels. Written per factor, so the compiler can vectorise
+// the common ones.
+template <int kFactor>
+void EnlargeRow(uint32_t* out, const uint32_t* in, int n) {
+  for (int x = 0; x < n; ++x) {
+    const uint32_t p = in[x] | 0xFF000000u;
+    for (int k = 0; k < kFactor; ++k) out[x * kFactor + k] = p;
+  }
+}
+
+void EnlargeRowBy(int factor, uint32_t* out, const uint32_t* in, int n) {
+  for (int x = 0; x < n; ++x) std::fill_n(out + size_t(x) * size_t(factor), factor, in[x] | 0xFF000000u);
 }
 
 SDL_SystemCursor SystemCursorFor(StandardCursor cursor) {
@@ -124,6 +165,7 @@ WindowHandle SdlWindowSystem::CreateMainWindow(const WindowOptions& request) {
   if (request.resizable) SDL_SetWindowMinimumSize(sdlWindow_, width, height);
   logicalWidth_ = width;
   logicalHeight_ = height;
+  presentPath_ = request.presentPath;
   if (!CreateRenderer()) {
     DestroyRenderer();
     SDL_DestroyWindow(sdlWindow_);
@@ -142,16 +184,35 @@ WindowHandle SdlWindowSystem::CreateMainWindow(const WindowOptions& request) {
 bool SdlWindowSystem::CreateRenderer() {
   if (const char* driver = std::getenv("ORVA_RENDER_DRIVER"); driver && *driver) {
     SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, driver, SDL_HINT_OVERRIDE);
-    // The software renderer draws into the window's own framebuffer; without this SDL first
-    // loads OpenGL and opens a test window to decide how to make that framebuffer.
     if (SDL_strcasecmp(driver, "software") == 0) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    renderer_ = CreateRendererFor(PresentPath::HARDWARE);
+  } else if (const char* sdlChoice = std::getenv("SDL_RENDER_DRIVER"); sdlChoice && *sdlChoice) {
+    // The player told SDL itself which renderer to use.
+    renderer_ = CreateRendererFor(PresentPath::HARDWARE);
+  } else if (presentPath_ != PresentPath::AUTOMATIC) {
+    renderer_ = CreateRendererFor(presentPath_);
+  } else if (decidedPath_ != PresentPath::AUTOMATIC) {
+    renderer_ = CreateRendererFor(decidedPath_);
+  } else if (!MachineHasGraphicsDevice()) {
+    decidedPath_ = PresentPath::SOFTWARE;
+    renderer_ = CreateRendererFor(decidedPath_);
+  } else {
+    // A graphics device is there, but the OpenGL it leads to may still be drawn by the
+    // processor (a virtual display, a missing driver): then the direct way is taken.
+    renderer_ = CreateRendererFor(PresentPath::HARDWARE);
+    decidedPath_ = PresentPath::HARDWARE;
+    if (renderer_ && RendererDrawsWithProcessor(renderer_)) {
+      SDL_DestroyRenderer(renderer_);
+      decidedPath_ = PresentPath::SOFTWARE;
+      renderer_ = CreateRendererFor(decidedPath_);
+    }
   }
-  // No vsync: the game paces itself, and Present must not wait for the screen.
-  renderer_ = SDL_CreateRenderer(sdlWindow_, -1, 0);
   if (!renderer_) {
     ReportSdlError("no renderer for the window");
     return false;
   }
+  SDL_RendererInfo info;
+  rendererName_ = SDL_GetRendererInfo(renderer_, &info) == 0 && info.name ? info.name : "";
   if (SDL_RenderSetLogicalSize(renderer_, logicalWidth_, logicalHeight_) != 0) {
     ReportSdlError("the window cannot be scaled");
     return false;
@@ -159,6 +220,28 @@ bool SdlWindowSystem::CreateRenderer() {
   integerScale_ = false;
   UpdateScaling();
   return CreateFrameTexture(logicalWidth_, logicalHeight_);
+}
+
+bool IsProcessorRasteriser(const char* glRendererName) {
+  if (!glRendererName) return false;
+  std::string name(glRendererName);
+  for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* known : {"llvmpipe", "softpipe", "software rasterizer", "swrast", "swr "})
+    if (name.find(known) != std::string::npos) return true;
+  return false;
+}
+
+SDL_Renderer* SdlWindowSystem::CreateRendererFor(PresentPath path) {
+  if (path == PresentPath::SOFTWARE) {
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+    // The software renderer draws into the window's own framebuffer; without this SDL first
+    // loads OpenGL and opens a test window to decide how to make that framebuffer.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  } else if (!std::getenv("ORVA_RENDER_DRIVER")) {
+    SDL_ResetHint(SDL_HINT_RENDER_DRIVER);
+  }
+  // No vsync: the game paces itself, and Present must not wait for the screen.
+  return SDL_CreateRenderer(sdlWindow_, -1, 0);
 }
 
 void SdlWindowSystem::DestroyRenderer() {
@@ -169,6 +252,7 @@ void SdlWindowSystem::DestroyRenderer() {
   if (renderer_) SDL_DestroyRenderer(renderer_);
   texture_ = nullptr;
   renderer_ = nullptr;
+  rendererName_.clear();
   textureWidth_ = textureHeight_ = 0;
   textureStale_ = true;
 }
@@ -509,14 +593,108 @@ bool SdlWindowSystem::Present(WindowHandle window, const uint32_t* pixels, int w
     const int y1 = int(std::clamp<int64_t>(int64_t(changedY) + changedHeight, y0, height));
     area = {x0, y0, x1 - x0, y1 - y0};
   }
+  // Once the window holds a whole frame, the software renderer's window surface takes just what
+  // changed, enlarged in place; the renderer would scale and send the whole window every time.
+  if (!textureStale_ && PresentDirectly(pixels, width, area)) return true;
   if (area.w > 0 && area.h > 0) {
     const uint32_t* first = pixels + size_t(area.y) * size_t(width) + size_t(area.x);
     if (SDL_UpdateTexture(texture_, &area, first, width * 4) != 0) return false;
+    if (rendererName_ == "software") KeepShown(pixels, width, height, area);
   }
   textureStale_ = false;
   if (!DrawFrame()) return false;
   SDL_RenderPresent(renderer_);
   return true;
+}
+
+void SdlWindowSystem::KeepShown(const uint32_t* pixels, int width, int height, const SDL_Rect& area) {
+  if (shown_.size() != size_t(width) * size_t(height)) {
+    // A frame of a new size is only ever presented whole.
+    if (area.w != width || area.h != height) return shown_.clear();
+    shown_.resize(size_t(width) * size_t(height));
+  }
+  for (int y = area.y; y < area.y + area.h; ++y)
+    std::memcpy(&shown_[size_t(y) * size_t(width) + size_t(area.x)],
+                pixels + size_t(y) * size_t(width) + size_t(area.x), size_t(area.w) * 4);
+}
+
+bool SdlWindowSystem::PresentDirectly(const uint32_t* pixels, int width, const SDL_Rect& area) {
+  if (rendererName_ != "software" || scaling_.mode != FrameScaling::WHOLE ||
+      shown_.size() != size_t(logicalWidth_) * size_t(logicalHeight_) || width != logicalWidth_)
+    return false;
+  SDL_Surface* surface = SDL_GetWindowSurface(sdlWindow_);
+  if (!surface || SDL_MUSTLOCK(surface) || surface->format->BytesPerPixel != 4 ||
+      (surface->format->format != SDL_PIXELFORMAT_RGB888 && surface->format->format != SDL_PIXELFORMAT_ARGB8888))
+    return false;
+  // Where the renderer puts the frame: centred at its whole scale, the odd pixel of a bar on the
+  // right and at the bottom. Its logical viewport (in scaled pixels, so rounded) must agree.
+  const int factor = scaling_.factor;
+  const int64_t shownWidth = int64_t(logicalWidth_) * factor, shownHeight = int64_t(logicalHeight_) * factor;
+  if (shownWidth > surface->w || shownHeight > surface->h) return false;
+  const int left = int((surface->w - shownWidth) / 2), top = int((surface->h - shownHeight) / 2);
+  SDL_Rect viewport;
+  float scaleX = 0, scaleY = 0;
+  SDL_RenderGetViewport(renderer_, &viewport);
+  SDL_RenderGetScale(renderer_, &scaleX, &scaleY);
+  if (scaleX != float(factor) || scaleY != float(factor) || viewport.w != logicalWidth_ ||
+      viewport.h != logicalHeight_ || std::abs(viewport.x * factor - left) >= factor ||
+      std::abs(viewport.y * factor - top) >= factor)
+    return false;
+
+  // The changed rectangle is a bounding box, often the whole frame while a few small things move
+  // in it. Bands of rows are compared with what the window shows, and each sends only the columns
+  // that really changed.
+  constexpr int kBandRows = 8;
+  changedRects_.clear();
+  for (int bandTop = area.y; bandTop < area.y + area.h; bandTop += kBandRows) {
+    const int bandBottom = std::min(bandTop + kBandRows, area.y + area.h);
+    int first = INT_MAX, last = -1;
+    for (int y = bandTop; y < bandBottom; ++y) {
+      const uint32_t* now = pixels + size_t(y) * size_t(width);
+      const uint32_t* was = &shown_[size_t(y) * size_t(width)];
+      if (std::memcmp(now + area.x, was + area.x, size_t(area.w) * 4) == 0) continue;
+      int from = area.x, to = area.x + area.w - 1;
+      while (now[from] == was[from]) ++from;
+      while (now[to] == was[to]) --to;
+      first = std::min(first, from);
+      last = std::max(last, to);
+    }
+    if (last < 0) continue;
+    const SDL_Rect band{first, bandTop, last - first + 1, bandBottom - bandTop};
+    const uint32_t* bandPixels = pixels + size_t(band.y) * size_t(width) + size_t(band.x);
+    // The texture stays whole too: the renderer redraws from it after a resize or an expose.
+    if (SDL_UpdateTexture(texture_, &band, bandPixels, width * 4) != 0) return false;
+    KeepShown(pixels, width, logicalHeight_, band);
+    EnlargeInto(surface, left, top, factor, pixels, width, band);
+    const SDL_Rect out{left + band.x * factor, top + band.y * factor, band.w * factor, band.h * factor};
+    SDL_Rect* previous = changedRects_.empty() ? nullptr : &changedRects_.back();
+    if (previous && previous->x == out.x && previous->w == out.w && previous->y + previous->h == out.y)
+      previous->h += out.h;
+    else
+      changedRects_.push_back(out);
+  }
+  if (changedRects_.empty()) return true;
+  return SDL_UpdateWindowSurfaceRects(sdlWindow_, changedRects_.data(), int(changedRects_.size())) == 0;
+}
+
+void SdlWindowSystem::EnlargeInto(SDL_Surface* surface, int left, int top, int factor, const uint32_t* pixels,
+                                  int width, const SDL_Rect& area) {
+  auto* base = static_cast<uint8_t*>(surface->pixels);
+  const size_t outWidth = size_t(area.w) * size_t(factor);
+  for (int y = 0; y < area.h; ++y) {
+    const uint32_t* from = pixels + size_t(area.y + y) * size_t(width) + size_t(area.x);
+    auto* first = reinterpret_cast<uint32_t*>(base + size_t(top + (area.y + y) * factor) * size_t(surface->pitch)) +
+                  size_t(left) + size_t(area.x) * size_t(factor);
+    switch (factor) {
+      case 1: EnlargeRow<1>(first, from, area.w); break;
+      case 2: EnlargeRow<2>(first, from, area.w); break;
+      case 3: EnlargeRow<3>(first, from, area.w); break;
+      case 4: EnlargeRow<4>(first, from, area.w); break;
+      default: EnlargeRowBy(factor, first, from, area.w); break;
+    }
+    for (int k = 1; k < factor; ++k)
+      std::memcpy(reinterpret_cast<uint8_t*>(first) + size_t(k) * size_t(surface->pitch), first, outWidth * 4);
+  }
 }
 
 bool SdlWindowSystem::ReadBackOutput(std::vector<uint32_t>& pixels, int& width, int& height) {

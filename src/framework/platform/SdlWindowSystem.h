@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "framework/platform/FrameScaling.h"
@@ -16,12 +17,18 @@ struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
 struct SDL_Cursor;
+struct SDL_Rect;
+struct SDL_Surface;
 union SDL_Event;
 
 namespace Orva {
 
 // The desktop window system on SDL2. Null when SDL cannot open a video display.
 std::unique_ptr<WindowSystem> CreateSdlWindowSystem();
+
+// Whether an OpenGL driver that names itself so draws with the processor (Mesa's llvmpipe and
+// its kin).
+bool IsProcessorRasteriser(const char* glRendererName);
 
 // One main window whose renderer scales the logical back buffer to the window: whole multiples
 // when the window is big enough, plain scaling when it is smaller, letterboxed either way, so
@@ -75,6 +82,8 @@ class SdlWindowSystem : public WindowSystem {
   bool ReadBackOutput(std::vector<uint32_t>& pixels, int& width, int& height);
   void SetPixelPerfect(bool pixelPerfect) override;
   void BringToFront(WindowHandle window) override;
+  // SDL's name of the renderer presenting the frames ("software", "opengl", ...); empty when none.
+  const std::string& RendererName() const { return rendererName_; }
   // The SDL window behind the main window, for tests that move it around; null when none.
   SDL_Window* NativeWindow() const { return sdlWindow_; }
 
@@ -82,10 +91,15 @@ class SdlWindowSystem : public WindowSystem {
   SdlWindowSystem();
   bool IsOurs(WindowHandle window) const { return window != 0 && window == window_ && sdlWindow_; }
   bool CreateRenderer();
+  SDL_Renderer* CreateRendererFor(PresentPath path);
   void DestroyRenderer();
   bool CreateFrameTexture(int width, int height);
   void UpdateScaling();
   bool DrawFrame();
+  bool PresentDirectly(const uint32_t* pixels, int width, const SDL_Rect& area);
+  void KeepShown(const uint32_t* pixels, int width, int height, const SDL_Rect& area);
+  static void EnlargeInto(SDL_Surface* surface, int left, int top, int factor, const uint32_t* pixels, int width,
+                          const SDL_Rect& area);
   void RedrawLastFrame();
   void Translate(const SDL_Event& event);
   void TranslateWindowEvent(const SDL_Event& event);
@@ -97,6 +111,10 @@ class SdlWindowSystem : public WindowSystem {
   SDL_Window* sdlWindow_ = nullptr;
   uint32_t sdlWindowId_ = 0;
   SDL_Renderer* renderer_ = nullptr;
+  PresentPath presentPath_ = PresentPath::AUTOMATIC;
+  // What AUTOMATIC came to, worked out once: probing the graphics card is not free.
+  PresentPath decidedPath_ = PresentPath::AUTOMATIC;
+  std::string rendererName_;
   SDL_Texture* texture_ = nullptr;
   int logicalWidth_ = 0, logicalHeight_ = 0;
   int textureWidth_ = 0, textureHeight_ = 0;
@@ -109,6 +127,10 @@ class SdlWindowSystem : public WindowSystem {
   // The texture's contents are not a whole frame yet (new, or lost with the renderer).
   bool textureStale_ = true;
   bool rendererLost_ = false;
+  // With the software renderer: the frame as the window shows it, so that a new one can be
+  // compared with it and only what changed is sent.
+  std::vector<uint32_t> shown_;
+  std::vector<SDL_Rect> changedRects_;
 
   std::deque<WindowMessage> pending_;
   TimerTable timers_;

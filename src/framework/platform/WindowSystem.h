@@ -15,6 +15,15 @@ struct ScreenArea {
   int height = 0;
 };
 
+// How frames reach the screen: through the graphics card (SDL's accelerated renderer), or drawn
+// by the processor straight into the window. AUTOMATIC takes the card only when the machine has
+// one: OpenGL that is itself drawn by the processor costs several times the direct way.
+enum class PresentPath { AUTOMATIC, HARDWARE, SOFTWARE };
+
+// "auto", "hardware" or "software" (any case); false for anything else.
+bool ParsePresentPath(const std::string& text, PresentPath& path);
+const char* PresentPathName(PresentPath path);
+
 struct WindowOptions {
   std::string title;
   int width = 640;  // logical client size: the back buffer's size
@@ -29,6 +38,7 @@ struct WindowOptions {
   // The window's own size as the player left it; 0 opens it at scale times the client size.
   int openWidth = 0;
   int openHeight = 0;
+  PresentPath presentPath = PresentPath::AUTOMATIC;
 };
 
 // Standard pointer shapes.

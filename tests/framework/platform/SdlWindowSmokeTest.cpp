@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/platform/KeyCodes.h"
@@ -114,6 +115,41 @@ TEST_F(SdlWindowSmokeTest, TheSoftwareRendererWasChosenFromTheEnvironment) {
   EXPECT_STREQ(info.name, "software");
 }
 
+// A virtual display's OpenGL is always drawn by the processor, so the automatic choice must come
+// to the direct way here; either path can still be forced, and frames reach the window on both.
+TEST_F(SdlWindowSmokeTest, TheAutomaticPathDrawsDirectlyWithoutAGraphicsCardAndEitherCanBeForced) {
+  EXPECT_TRUE(IsProcessorRasteriser("llvmpipe (LLVM 15.0.6, 256 bits)"));
+  EXPECT_TRUE(IsProcessorRasteriser("Software Rasterizer"));
+  EXPECT_FALSE(IsProcessorRasteriser("Mesa Intel(R) UHD Graphics 620 (KBL GT2)"));
+  EXPECT_FALSE(IsProcessorRasteriser(nullptr));
+
+  const std::string forced = std::getenv("ORVA_RENDER_DRIVER");
+  unsetenv("ORVA_RENDER_DRIVER");
+  unsetenv("SDL_RENDER_DRIVER");
+  const std::vector<uint32_t> frame = TestFrame();
+  const auto openWith = [&](PresentPath path) {
+    system.reset();
+    system = SdlWindowSystem::Create();
+    WindowOptions request;
+    request.presentPath = path;
+    const WindowHandle window = system->CreateMainWindow(request);
+    EXPECT_NE(window, 0u);
+    system->ShowWindow(window, true);
+    Drain();
+    EXPECT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, kWidth, kHeight));
+    return system->RendererName();
+  };
+  EXPECT_EQ(openWith(PresentPath::AUTOMATIC), "software");
+  EXPECT_EQ(openWith(PresentPath::SOFTWARE), "software");
+  const std::string hardware = openWith(PresentPath::HARDWARE);
+  const bool openGlAvailable = SDL_GL_LoadLibrary(nullptr) == 0;
+  if (openGlAvailable) {
+    SDL_GL_UnloadLibrary();
+    EXPECT_NE(hardware, "software") << "forced to the card, SDL's accelerated renderer is used";
+  }
+  setenv("ORVA_RENDER_DRIVER", forced.c_str(), 1);
+}
+
 TEST_F(SdlWindowSmokeTest, PresentedFrameAndChangedRectanglesReachTheWindow) {
   const WindowHandle window = Open(true);
   ASSERT_NE(window, 0u);
@@ -143,6 +179,44 @@ TEST_F(SdlWindowSmokeTest, PresentedFrameAndChangedRectanglesReachTheWindow) {
 
   EXPECT_FALSE(system->Present(window + 1, frame.data(), kWidth, kHeight, 0, 0, kWidth, kHeight)) << "not our window";
   EXPECT_FALSE(system->Present(window, nullptr, kWidth, kHeight, 0, 0, kWidth, kHeight));
+}
+
+// At a whole multiple the software renderer's window is written directly, with only the pixels
+// that changed; what it shows must be exactly what the renderer draws from the same frame.
+TEST_F(SdlWindowSmokeTest, ChangesWrittenStraightIntoTheWindowMatchTheRenderersPicture) {
+  const WindowHandle window = Open(true);
+  ASSERT_NE(window, 0u);
+  Resize(2 * kWidth + 10, 2 * kHeight + 6);  // twice the frame, with bars
+  std::vector<uint32_t> frame = TestFrame();
+  ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 0, kWidth, kHeight));
+  // Two small changes far apart in the same rows, one pixel at an edge, and one change outside
+  // the rectangle named as changed, which must not be sent.
+  for (int y = 200; y < 212; ++y) {
+    for (int x = 3; x < 9; ++x) frame[size_t(y) * kWidth + x] = kWhite;
+    for (int x = 630; x < 640; ++x) frame[size_t(y) * kWidth + x] = kBlack;
+  }
+  frame[size_t(479) * kWidth + 320] = kMarker;
+  frame[size_t(10) * kWidth + 10] = kWhite;
+  ASSERT_TRUE(system->Present(window, frame.data(), kWidth, kHeight, 0, 100, kWidth, kHeight - 100));
+
+  SDL_Surface* surface = SDL_GetWindowSurface(system->NativeWindow());
+  ASSERT_NE(surface, nullptr);
+  ASSERT_EQ(surface->format->BytesPerPixel, 4);
+  std::vector<uint32_t> direct(size_t(surface->w) * surface->h);
+  for (int y = 0; y < surface->h; ++y)
+    std::memcpy(&direct[size_t(y) * surface->w], static_cast<uint8_t*>(surface->pixels) + size_t(y) * surface->pitch,
+                size_t(surface->w) * 4);
+  ASSERT_TRUE(ReadBack());
+  ASSERT_EQ(outputWidth, surface->w);
+  ASSERT_EQ(outputHeight, surface->h);
+  int differing = 0;
+  for (size_t i = 0; i < direct.size(); ++i) differing += Rgb(direct[i]) != Rgb(output[i]);
+  EXPECT_EQ(differing, 0);
+  const int left = (outputWidth - 2 * kWidth) / 2, top = (outputHeight - 2 * kHeight) / 2;
+  EXPECT_EQ(Rgb(left + 2 * 3, top + 2 * 200), Rgb(kWhite));
+  EXPECT_EQ(Rgb(left + 2 * 639 + 1, top + 2 * 211 + 1), Rgb(kBlack));
+  EXPECT_EQ(Rgb(left + 2 * 320 + 1, top + 2 * 479 + 1), Rgb(kMarker));
+  EXPECT_EQ(Rgb(left + 2 * 10, top + 2 * 10), Rgb(kMarker)) << "outside the changed rectangle nothing is sent";
 }
 
 TEST_F(SdlWindowSmokeTest, FullScreenFitsSharplyAndPixelPerfectLetterboxesAtWholeMultiples) {
