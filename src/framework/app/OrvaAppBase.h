@@ -103,6 +103,8 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   // How frames reach the screen ("PresentPath" in the settings file: "auto", "hardware" or
   // "software"); read when the window is made.
   PresentPath presentPath = PresentPath::AUTOMATIC;
+  // When the first frame was shown, in milliseconds after launch (ORVA_LOOP_STATS prints it).
+  double firstFrameAfterMs_ = 0;
   bool refreshUnreliable = false;
   double timeAccumulator = 0;
   uint32_t lastAccumulatorTime = 0;

@@ -188,17 +188,36 @@ void MixVoice(Voice& v, float* out, int frames) {
 AudioDevicePtr AudioDevice::Open(const std::string& name, const std::string& /*parameters*/) {
   if (name == "null") return OpenNull(NullClock::RealTime, true);
   auto device = AudioDevicePtr(new AudioDevice());
-  std::string error;
-  AudioDevice* raw = device.get();
-  device->output_ = SdlAudioOutput::Open([raw](float* out, int frames) { raw->Mix(out, frames); }, error);
-  if (!device->output_) {
-    std::fprintf(stderr, "audio: no output device (%s); playing silently\n", error.c_str());
-    return OpenNull(NullClock::RealTime, true);
-  }
-  device->bufferFrames_ = device->output_->GetBufferFrames();
   device->StartThreads(NullClock::Manual, true);
-  device->output_->Start();
+  device->OpenOutput(nullptr);
   return device;
+}
+
+AudioDevicePtr AudioDevice::OpenInBackground(AudioOutputOpener opener) {
+  auto device = AudioDevicePtr(new AudioDevice());
+  device->StartThreads(NullClock::Manual, true);
+  device->openerThread_ = std::thread([raw = device.get(), opener = std::move(opener)] { raw->OpenOutput(opener); });
+  return device;
+}
+
+void AudioDevice::WaitForOutput() {
+  if (openerThread_.joinable()) openerThread_.join();
+}
+
+void AudioDevice::OpenOutput(const AudioOutputOpener& opener) {
+  std::string error;
+  AudioRenderFunction render = [this](float* out, int frames) { Mix(out, frames); };
+  std::unique_ptr<AudioOutput> output =
+      opener ? opener(std::move(render), error) : std::unique_ptr<AudioOutput>(SdlAudioOutput::Open(render, error));
+  if (!output) {
+    std::fprintf(stderr, "audio: no output device (%s); playing silently\n", error.c_str());
+    clockThread_ = std::thread(&AudioDevice::ClockLoop, this);
+    return;
+  }
+  bufferFrames_.store(output->GetBufferFrames(), std::memory_order_relaxed);
+  output_ = std::move(output);
+  output_->Start();
+  hasOutput_.store(true, std::memory_order_release);
 }
 
 AudioDevicePtr AudioDevice::OpenNull(NullClock clock, bool decoderThread) {
@@ -215,6 +234,7 @@ void AudioDevice::StartThreads(NullClock clock, bool decoderThread) {
 }
 
 AudioDevice::~AudioDevice() {
+  WaitForOutput();  // the output and the clock are settled
   output_.reset();  // no render call after this
   {
     std::lock_guard<std::mutex> lock(decoderLock_);
@@ -226,7 +246,7 @@ AudioDevice::~AudioDevice() {
   if (clockThread_.joinable()) clockThread_.join();
 }
 
-double AudioDevice::GetLatencyMs() const { return 1000.0 * bufferFrames_ / kAudioRate; }
+double AudioDevice::GetLatencyMs() const { return 1000.0 * GetBufferFrames() / kAudioRate; }
 
 void AudioDevice::Mix(float* out, int frames) {
   if (frames <= 0) return;
@@ -319,15 +339,16 @@ void AudioDevice::DecoderLoop() {
 }
 
 void AudioDevice::ClockLoop() {
-  std::vector<float> scratch(size_t(bufferFrames_) * kAudioChannels);
-  const auto period = std::chrono::microseconds(int64_t(1000000) * bufferFrames_ / kAudioRate);
+  const int frames = GetBufferFrames();
+  std::vector<float> scratch(size_t(frames) * kAudioChannels);
+  const auto period = std::chrono::microseconds(int64_t(1000000) * frames / kAudioRate);
   auto next = std::chrono::steady_clock::now();
   std::unique_lock<std::mutex> lock(decoderLock_);
   while (!quit_) {
     next += period;
     if (clockWake_.wait_until(lock, next, [&] { return quit_; })) break;
     lock.unlock();
-    Mix(scratch.data(), bufferFrames_);
+    Mix(scratch.data(), frames);
     lock.lock();
   }
 }

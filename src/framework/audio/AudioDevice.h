@@ -45,13 +45,22 @@ class AudioDevice {
   // A silent device. With decoderThread false, Mix decodes the streams itself before mixing, so
   // offline runs are exactly repeatable.
   static AudioDevicePtr OpenNull(NullClock clock = NullClock::Manual, bool decoderThread = false);
+  // The default output device, opened on a thread of its own: finding one can take a tenth of a
+  // second (a sound server that is not there times out), and a program's first frame need not
+  // wait for it. Until the output is open the mix stands still, so nothing played meanwhile is
+  // lost, only started late; when none can be opened the device plays silently in real time.
+  // opener stands in for the system's default output (tests).
+  static AudioDevicePtr OpenInBackground(AudioOutputOpener opener = nullptr);
+  // Waits until a device opened in the background has its output, or knows it has none.
+  void WaitForOutput();
 
   ~AudioDevice();
   AudioDevice(const AudioDevice&) = delete;
   AudioDevice& operator=(const AudioDevice&) = delete;
 
-  bool IsNull() const { return output_ == nullptr; }
-  int GetBufferFrames() const { return bufferFrames_; }
+  // True while a device opened in the background has no output yet, and for good without one.
+  bool IsNull() const { return !hasOutput_.load(std::memory_order_acquire); }
+  int GetBufferFrames() const { return bufferFrames_.load(std::memory_order_relaxed); }
   double GetLatencyMs() const;
   // Frames rendered since the device opened: the device's clock.
   int64_t GetFramesRendered() const { return framesRendered_.load(std::memory_order_relaxed); }
@@ -71,6 +80,7 @@ class AudioDevice {
 
   AudioDevice() = default;
   void StartThreads(NullClock clock, bool decoderThread);
+  void OpenOutput(const AudioOutputOpener& opener);
   void AddVoice(const std::shared_ptr<Voice>& voice);
   void RemoveVoice(const Voice* voice);
   void WakeDecoder();
@@ -79,7 +89,9 @@ class AudioDevice {
   void Limit(float* out, int frames);
 
   std::unique_ptr<AudioOutput> output_;
-  int bufferFrames_ = kAudioBufferFrames;
+  std::atomic<bool> hasOutput_{false};
+  std::atomic<int> bufferFrames_{kAudioBufferFrames};
+  std::thread openerThread_;  // OpenInBackground's
 
   // The sounds being mixed. The list is replaced whole (built outside the lock, one writer at a
   // time under listLock_), so the render call holds mixLock_ only while it mixes and nobody

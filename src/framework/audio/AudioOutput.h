@@ -4,6 +4,8 @@
 // interleaved stereo float frames at kAudioRate. The SDL back-end lives in the platform folder.
 
 #include <functional>
+#include <memory>
+#include <string>
 
 namespace Orva {
 
@@ -17,5 +19,9 @@ class AudioOutput {
   virtual void Stop() = 0;
   virtual int GetBufferFrames() const = 0;  // frames per render call: the output latency
 };
+
+// Opens an output that renders through the given function; null, with the reason, when none
+// can be opened.
+using AudioOutputOpener = std::function<std::unique_ptr<AudioOutput>(AudioRenderFunction render, std::string& error)>;
 
 }  // namespace Orva

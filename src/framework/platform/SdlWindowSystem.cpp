@@ -411,9 +411,16 @@ void SdlWindowSystem::Queue(uint32_t message, uint64_t wParam, int64_t lParam) {
 
 bool SdlWindowSystem::PollMessage(WindowMessage& out) {
   // One SDL event can make several messages (a key and its character, a string of text), so
-  // translated messages wait in a queue; SDL_PollEvent never blocks.
+  // translated messages wait in a queue. Asking the display for new events takes system calls, so
+  // it is done once per round of calls, the first after one that found nothing; within a round
+  // the events already fetched are handed out. Nothing here blocks.
   SDL_Event event;
-  while (pending_.empty() && SDL_PollEvent(&event)) Translate(event);
+  if (pending_.empty() && pumpNext_) {
+    SDL_PumpEvents();
+    pumpNext_ = false;
+  }
+  while (pending_.empty() && SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0)
+    Translate(event);
   if (!pending_.empty()) {
     out = pending_.front();
     pending_.pop_front();
@@ -424,6 +431,7 @@ bool SdlWindowSystem::PollMessage(WindowMessage& out) {
     out = {window_, MSG_TIMER, id, 0};
     return true;
   }
+  pumpNext_ = true;
   return false;
 }
 

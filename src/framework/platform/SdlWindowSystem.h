@@ -133,6 +133,7 @@ class SdlWindowSystem : public WindowSystem {
   std::vector<SDL_Rect> changedRects_;
 
   std::deque<WindowMessage> pending_;
+  bool pumpNext_ = true;
   TimerTable timers_;
   // Modifier and button state as of the last event translated, so characters and clicks carry
   // the state they were made in rather than the state when they are read.

@@ -1,6 +1,7 @@
 #include "framework/platform/UserFolders.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -170,6 +171,10 @@ bool SingleInstanceLock::RequestActivation(const std::string& name) {
 
 bool SingleInstanceLock::TakeActivationRequest() {
   if (listener_ < 0) return false;
+  // Asked ten times a second: a failed accept costs the kernel a file made and thrown away, a
+  // poll of the listener nothing.
+  pollfd waiting{listener_, POLLIN, 0};
+  if (::poll(&waiting, 1, 0) != 1) return false;
   const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
   if (fd < 0) return false;
   ::close(fd);

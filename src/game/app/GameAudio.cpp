@@ -28,7 +28,7 @@ const std::array<const char*, GameApp::kEffectCount> GameApp::kEffectFiles = {"s
 AudioDevicePtr GameApp::OpenAudioDevice() {
   // Without a window nobody listens, and runs must not depend on a sound card.
   if (headless) return AudioDevice::OpenNull();
-  return AudioDevice::Open();
+  return AudioDevice::OpenInBackground();
 }
 
 void GameApp::PlaySound(int effect) {

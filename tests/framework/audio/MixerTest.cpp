@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cmath>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "framework/audio/AudioDevice.h"
@@ -262,3 +263,46 @@ TEST_F(MixerTest, CallsFromOtherThreadsWhileTheMixerRuns) {
 }
 
 }  // namespace
+
+// The game opens its output in the background. Until the output is there the mix stands still,
+// so a sound started meanwhile plays from its first frame once it is; a device dropped while its
+// output is still opening waits for the opener. The output is a stand-in whose render calls the
+// test makes.
+TEST_F(MixerTest, ADeviceOpenedInTheBackgroundLosesNothingStartedBeforeItsOutput) {
+  struct HeldOutput : AudioOutput {
+    void Start() override {}
+    void Stop() override {}
+    int GetBufferFrames() const override { return 256; }
+  };
+  std::mutex gate;
+  std::unique_lock<std::mutex> held(gate);
+  AudioRenderFunction render;
+  const auto opener = [&](AudioRenderFunction f, std::string&) {
+    std::lock_guard<std::mutex> wait(gate);
+    render = std::move(f);
+    return std::unique_ptr<AudioOutput>(new HeldOutput());
+  };
+  AudioDevicePtr background = AudioDevice::OpenInBackground(opener);
+  auto sound = Sound(Ramp("early.wav", 1000), false, background);
+  sound->Play();
+  EXPECT_TRUE(background->IsNull()) << "the output is still opening";
+  EXPECT_EQ(background->GetFramesRendered(), 0);
+  held.unlock();
+  background->WaitForOutput();
+  ASSERT_FALSE(background->IsNull());
+  ASSERT_TRUE(render);
+  std::vector<float> out(2 * 300);
+  render(out.data(), 300);
+  EXPECT_EQ(Left(out, 0), 0.0f);
+  EXPECT_FLOAT_EQ(Left(out, 1), kStep) << "the sound starts at its first frame";
+  EXPECT_EQ(background->GetLatencyMs(), 1000.0 * 256 / kAudioRate);
+
+  const auto failing = [](AudioRenderFunction, std::string& error) {
+    error = "no card";
+    return std::unique_ptr<AudioOutput>();
+  };
+  AudioDevicePtr silent = AudioDevice::OpenInBackground(failing);
+  silent->WaitForOutput();
+  EXPECT_TRUE(silent->IsNull()) << "without an output the device plays on silently";
+  AudioDevice::OpenInBackground(failing).reset();
+}
