@@ -386,7 +386,27 @@ void OrvaAppBase::LoaderThreadProc(OrvaAppBase* app) {
   app->LoaderThreadBody();
   if (std::getenv("ORVA_LOOP_STATS") != nullptr)
     std::fprintf(stderr, "Resource Loading Time: %u\n", app->Now() - started);
-  app->loaderFinished = true;
+  {
+    std::lock_guard lock(app->loaderProgressLock_);
+    app->loaderFinished = true;
+  }
+  app->loaderProgress_.notify_all();
+}
+
+void OrvaAppBase::LoaderTaskDone() {
+  {
+    std::lock_guard lock(loaderProgressLock_);
+    ++loaderTasksDone;
+  }
+  loaderProgress_.notify_all();
+}
+
+void OrvaAppBase::WaitForLoaderProgress() {
+  std::unique_lock lock(loaderProgressLock_);
+  const int seen = loaderTasksDone;
+  // Bounded: a loader that stalls must not stall the loop with it.
+  loaderProgress_.wait_for(lock, std::chrono::milliseconds(100),
+                           [&] { return loaderFinished || loaderTasksDone != seen || shutdown; });
 }
 
 double OrvaAppBase::LoaderProgress() {
@@ -541,7 +561,13 @@ bool OrvaAppBase::ProcessFrame(bool allowSleep) {
     }
   }
 
-  if (yieldToLoader) {
+  if (yieldToLoader && headless) {
+    // Without a real clock sleeping takes no time, and the loop would run through updates of the
+    // loading screen as fast as it can, taking the processor from the loader: it waits for the
+    // loader's next step instead.
+    if (!allowSleep) return false;
+    WaitForLoaderProgress();
+  } else if (yieldToLoader) {
     // While loading, leave the loader about as much time again as this step used.
     const int used = int(Now() - slept - now);
     const int extra = std::min(250, 2 * used - int(slept));

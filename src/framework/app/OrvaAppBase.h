@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <list>
@@ -172,6 +173,9 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   bool yieldToLoader = false;
   std::atomic<int> loaderTaskCount{0};
   std::atomic<int> loaderTasksDone{0};
+  // Counts one finished loading task (the loading thread calls it) and wakes a headless loop
+  // waiting for the loader.
+  void LoaderTaskDone();
   bool suspended = false;
   bool screenSaverMode = false;
 
@@ -362,6 +366,9 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   void AdvanceTimeAccumulator();
   void ApplyVolumes();
 
+  std::mutex loaderProgressLock_;
+  std::condition_variable loaderProgress_;
+  void WaitForLoaderProgress();
   std::thread loaderThread_;
   SingleInstanceLock instanceLock_;
   std::map<int, CursorHandle> customCursorHandles_;  // colour cursors made from customCursorImages

@@ -223,7 +223,7 @@ void GameApp::LoaderThreadBody() {
   if (loadingFailed_) return;
   resourceManager->BeginGroupLoad("Game");
   while (resourceManager->LoadNextEntry()) {
-    ++loaderTasksDone;
+    LoaderTaskDone();
     if (shutdown) return;
   }
   if (resourceManager->HasError() || !BindGameResources(resourceManager.get())) {
@@ -239,7 +239,7 @@ void GameApp::LoaderThreadBody() {
                   false);
       return;
     }
-    ++loaderTasksDone;
+    LoaderTaskDone();
     if (shutdown) return;
   }
 }
