@@ -23,6 +23,12 @@ test -s "$share/doc/mirovale/LICENSE"
 # The manual page formats without a warning.
 test -z "$(groff -man -Tutf8 -ww -z "$share/man/man6/mirovale.6" 2>&1)"
 
+# The program is stripped, with its debug information apart under lib/debug by build id.
+stripped() { ! readelf -S "$1" | grep -q '\.debug_info'; }
+stripped "$scratch/prefix/bin/mirovale" || { echo "the installed program is not stripped"; exit 1; }
+build_id=$(readelf -n "$scratch/prefix/bin/mirovale" | sed -n 's/.*Build ID: //p')
+readelf -S "$scratch/prefix/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug" | grep -q '\.debug_info'
+
 # Played from elsewhere: the program finds its data from its own folder.
 cd "$scratch"
 result=$("$scratch/prefix/bin/mirovale" -headless -play=story:1:1 -seed=3 -onestage -datadir="$scratch/data")
@@ -40,6 +46,8 @@ done
 dpkg-deb -c "$deb" >"$scratch/files.txt"
 grep -q "usr/share/applications/$app.desktop" "$scratch/files.txt"
 dpkg-deb -x "$deb" "$scratch/root"
+stripped "$scratch/root/usr/bin/mirovale" || { echo "the packaged program is not stripped"; exit 1; }
+test -s "$scratch/root/usr/lib/debug/.build-id/${build_id:0:2}/${build_id:2}.debug"
 result=$("$scratch/root/usr/bin/mirovale" -headless -play=story:2:1 -seed=4 -onestage -datadir="$scratch/data2")
 grep -q '^stage result: ' <<<"$result"
 echo "install_test: installed tree and Debian package both play"
