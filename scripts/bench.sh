@@ -2,7 +2,8 @@
 # Sets up, builds and runs the benchmarks, each printing its ratio table at the end:
 #   scripts/bench.sh                  all of them
 #   scripts/bench.sh drawing|archive|image|font|resource [GOOGLE BENCHMARK ARGS]
-#   scripts/bench.sh loop             the application loop: 10 s idle in real time, then redraws
+#   scripts/bench.sh loop             the application loop: 10 s idle in real time, then redraws,
+#                                     then the present paths in a real window
 #   scripts/bench.sh audio [SECONDS]  mixing 18 effects and a streamed track offline
 #   scripts/bench.sh board [--seconds N]  the playing field at its busiest, updated and drawn
 #   scripts/bench.sh screens [--seconds N]  the main menu and the travel map at rest, and sliding
@@ -18,6 +19,12 @@ done
 if [ "$which" = all ] || [ "$which" = loop ]; then
   build/bench/loop_bench idle 10
   build/bench/loop_bench redraw 500
+  # The present paths need a display: a virtual one when there is none.
+  if [ -n "${DISPLAY:-}" ]; then
+    build/bench/loop_bench present 300
+  else
+    xvfb-run -a -s "-screen 0 1920x1080x24" build/bench/loop_bench present 300
+  fi
 fi
 if [ "$which" = all ] || [ "$which" = audio ]; then build/bench/audio_bench "$@"; fi
 if [ "$which" = all ] || [ "$which" = board ]; then build/bench/board_bench "$@"; fi
