@@ -649,10 +649,29 @@ ORVA_INLINE VectorTypes<32>::Px Gather(const uint32_t* base, VectorTypes<32>::In
 }
 #endif
 
-// Sample::Bilerp for a register of pixels, each with its own four neighbours p and weights w
-// (out of 65536, in the order of p). Single precision holds every alpha-weighted weight and the
-// alpha sum exactly; the colour sums may round in their last bit, so a channel can come out one
-// away from the reference where it lies on a rounding boundary.
+// Sample::Bilerp's all-opaque branch for a register of pixels whose neighbours are all opaque,
+// exactly: a horizontal pass h = (256 - fx) * left + fx * right, then the vertical one in the
+// high and low bytes of h, as the vertical stretch pass does, all in 16-bit lanes.
+template <class S>
+ORVA_INLINE typename S::Halves OpaqueBilerpHalves(typename S::Halves p0, typename S::Halves p1, typename S::Halves p2,
+                                                  typename S::Halves p3, typename S::Halves wx0, typename S::Halves wx1,
+                                                  typename S::Halves wy0, typename S::Halves wy1) {
+  using Halves = typename S::Halves;
+  const Halves h0 = p0 * wx0 + p1 * wx1, h1 = p2 * wx0 + p3 * wx1;
+  const Halves high = (h0 >> 8) * wy0 + (h1 >> 8) * wy1, low = (h0 & 0xFF) * wy0 + (h1 & 0xFF) * wy1;
+  return (high + (low >> 8) + 128) >> 8;
+}
+
+template <class S>
+ORVA_INLINE typename S::Px OpaqueBilerp(const typename S::Px (&p)[4], typename S::Px fx, typename S::Px fy) {
+  using Halves = typename S::Halves;
+  const Halves wx1 = S::Pair(fx), wx0 = 256 - wx1, wy1 = S::Pair(fy), wy0 = 256 - wy1;
+  const Halves even =
+      OpaqueBilerpHalves<S>(S::Even(p[0]), S::Even(p[1]), S::Even(p[2]), S::Even(p[3]), wx0, wx1, wy0, wy1);
+  const Halves odd = OpaqueBilerpHalves<S>(S::Odd(p[0]), S::Odd(p[1]), S::Odd(p[2]), S::Odd(p[3]), wx0, wx1, wy0, wy1);
+  return S::Join(even, odd) | 0xFF000000u;
+}
+
 template <class S>
 ORVA_INLINE typename S::Floats ToFloats(typename S::Px v) {
   return __builtin_convertvector((typename S::Ints)v, typename S::Floats);
@@ -666,11 +685,20 @@ ORVA_INLINE typename S::Px RoundedChannel(typename S::Floats c, typename S::Floa
   return (typename S::Px)(v > 255 ? Ints{} + 255 : v);
 }
 
+// Sample::Bilerp for a register of pixels, each with its own four neighbours p and fractions fx
+// and fy (0..255). Registers of opaque neighbours take the exact integer form, transparent ones
+// give transparent pixels, and the rest work in single precision, which holds every
+// alpha-weighted weight and the alpha sum exactly; the colour sums may round in their last bit,
+// so a channel can come out one away from the reference where it lies on a rounding boundary.
 template <class S>
-ORVA_INLINE typename S::Px BilerpLanes(const typename S::Px (&p)[4], const typename S::Floats (&w)[4]) {
+ORVA_INLINE typename S::Px BilerpLanes(const typename S::Px (&p)[4], typename S::Px fx, typename S::Px fy) {
   using Px = typename S::Px;
   using Ints = typename S::Ints;
   using Floats = typename S::Floats;
+  if (S::AllOpaque(p[0] & p[1] & p[2] & p[3])) return OpaqueBilerp<S>(p, fx, fy);
+  if (S::AllZero((p[0] | p[1] | p[2] | p[3]) & 0xFF000000u)) return Px{};
+  const Floats gx = ToFloats<S>(fx), gy = ToFloats<S>(fy);
+  const Floats w[4] = {(256.0f - gx) * (256.0f - gy), gx * (256.0f - gy), (256.0f - gx) * gy, gx * gy};
   Floats a = {}, r = {}, g = {}, b = {};
   for (int k = 0; k < 4; ++k) {
     const Floats wa = w[k] * ToFloats<S>(p[k] >> 24);
@@ -684,16 +712,6 @@ ORVA_INLINE typename S::Px BilerpLanes(const typename S::Px (&p)[4], const typen
   const Px out =
       alpha << 24 | RoundedChannel<S>(r, inv) << 16 | RoundedChannel<S>(g, inv) << 8 | RoundedChannel<S>(b, inv);
   return alpha == 0 ? Px{} : out;
-}
-
-// The bilinear weights of fractions fx and fy (out of 256), as Sample::Bilerp orders them.
-template <class S>
-ORVA_INLINE void BilinearWeights(typename S::Floats fx, typename S::Floats fy, typename S::Floats (&w)[4]) {
-  const auto gx = 256.0f - fx, gy = 256.0f - fy;
-  w[0] = gx * gy;
-  w[1] = fx * gy;
-  w[2] = gx * fy;
-  w[3] = fx * fy;
 }
 
 // Stores the first n pixels of a register (n up to a register).
@@ -721,7 +739,6 @@ ORVA_INLINE void SampleBilinearRow(uint32_t* out, const Source& src, int64_t u, 
                                    int n) {
   using Px = typename S::Px;
   using Ints = typename S::Ints;
-  using Floats = typename S::Floats;
   constexpr int kLanes = S::kLanes;
   const uint32_t* base = src.px + src.y * src.stride + src.x;
   const int32_t stride = int32_t(src.stride), w = src.width, h = src.height;
@@ -738,30 +755,25 @@ ORVA_INLINE void SampleBilinearRow(uint32_t* out, const Source& src, int64_t u, 
     const Ints col0 = ClampLanes<S>(x0, w - 1), col1 = ClampLanes<S>(x1, w - 1);
     const Px p[4] = {Gather(base, row0 + col0) & (Px)(inX0 & inY0), Gather(base, row0 + col1) & (Px)(inX1 & inY0),
                      Gather(base, row1 + col0) & (Px)(inX0 & inY1), Gather(base, row1 + col1) & (Px)(inX1 & inY1)};
-    Floats wt[4];
-    BilinearWeights<S>(__builtin_convertvector((ur >> 8) & 0xFF, Floats),
-                       __builtin_convertvector((vr >> 8) & 0xFF, Floats), wt);
-    StorePart<S>(out + i, BilerpLanes<S>(p, wt), n - i);
+    StorePart<S>(out + i, BilerpLanes<S>(p, (Px)((ur >> 8) & 0xFF), (Px)((vr >> 8) & 0xFF)), n - i);
   }
 }
 
 template <class S>
 ORVA_INLINE void Filter2x2Row(uint32_t* out, const uint32_t* above, const uint32_t* below, uint32_t fx, uint32_t fy,
                               int n) {
-  using Floats = typename S::Floats;
   constexpr int kLanes = S::kLanes;
   if (n < kLanes) {
     ScalarFilter2x2(out, above, below, fx, fy, n);
     return;
   }
-  Floats wt[4];
-  BilinearWeights<S>(Floats{} + float(fx), Floats{} + float(fy), wt);
+  const typename S::Px wx = S::Splat(fx), wy = S::Splat(fy);
   for (int i = 0; i < n; i += kLanes) {
     // The ragged end as one whole register ending at the last pixel (outputs are not inputs).
     if (i + kLanes > n) i = n - kLanes;
     const typename S::Px p[4] = {S::Load(above + i), S::Load(above + i + 1), S::Load(below + i),
                                  S::Load(below + i + 1)};
-    S::Store(out + i, BilerpLanes<S>(p, wt));
+    S::Store(out + i, BilerpLanes<S>(p, wx, wy));
   }
 }
 
@@ -846,12 +858,20 @@ ORVA_INLINE void StretchVerticalRow(uint32_t* out, const PlaneRow* rows, const u
       oLow += (o & 0xFF) * w;
     }
     const Px e = (Px)((eHigh + (eLow >> 8) + 128) >> 8), o = (Px)((oHigh + (oLow >> 8) + 128) >> 8);
-    // Back to straight colour: c * (255 / a) in 16.16, from the reference's table; its entries
-    // for 0 and 255 give 0 and the value itself.
+    // Back to straight colour: c * (255 / a) in 16.16, from the reference's table. Its entries
+    // for 0 and 255 give 0 and the value itself, which registers of only those alphas take as is.
     const Px a = o >> 16;
-    const Px k = Gather(Sample::kUnpremultiply.scale, (typename S::Ints)a);
-    S::Store(out + i, a << 24 | Unpremultiplied<S>(e >> 16, k) << 16 | Unpremultiplied<S>(o & 0xFFFF, k) << 8 |
-                          Unpremultiplied<S>(e & 0xFFFF, k));
+    Px result;
+    if (S::AllZero(a ^ 255)) {
+      result = 0xFF000000u | (e >> 16) << 16 | (o & 0xFFFF) << 8 | (e & 0xFFFF);
+    } else if (S::AllZero(a)) {
+      result = Px{};
+    } else {
+      const Px k = Gather(Sample::kUnpremultiply.scale, (typename S::Ints)a);
+      result = a << 24 | Unpremultiplied<S>(e >> 16, k) << 16 | Unpremultiplied<S>(o & 0xFFFF, k) << 8 |
+               Unpremultiplied<S>(e & 0xFFFF, k);
+    }
+    S::Store(out + i, result);
   }
 }
 

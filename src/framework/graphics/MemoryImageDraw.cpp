@@ -420,11 +420,17 @@ void MemoryImage::BlitSubpixel(Image* image, float x, float y, const Rect& srcRe
                   size_t(to - from) * 4);
   };
   scratch.line.resize(size_t(n));
+  int64_t fetchedBelow = INT64_MIN;
   for (int Y = walk.y; Y < walk.y + walk.height; ++Y) {
     const int64_t sy = sy0 + (Y - walk.y) - (source.offsetV >> 16);
     if (sy + 1 < view.y || sy >= int64_t(view.y) + view.height) continue;
-    fetch(scratch.above, sy);
+    // Going down a row, the row below becomes the row above.
+    if (sy == fetchedBelow)
+      std::swap(scratch.above, scratch.below);
+    else
+      fetch(scratch.above, sy);
     fetch(scratch.below, sy + 1);
+    fetchedBelow = sy + 1;
     Kernels::RowFilter2x2(scratch.line.data(), scratch.above.data(), scratch.below.data(), fx, fy, n);
     Kernels::AreaCompose({bits.get() + size_t(Y) * width + walk.x, 0, scratch.line.data(), 0, n, 1}, nullptr, tinted,
                          drawMode == kAdditive, false, partial);
