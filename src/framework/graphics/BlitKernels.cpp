@@ -800,16 +800,14 @@ struct PremultiplyOp {
   }
 };
 
-template <class S>
-ORVA_INLINE void StretchHorizontalRow(uint32_t* even, uint32_t* odd, const uint32_t* in, const int32_t* first,
-                                      const uint32_t* weights, int taps, int n) {
+// kTaps > 0 fixes the tap count at compile time (every enlargement has two); 0 takes taps.
+template <class S, int kTaps>
+ORVA_INLINE void StretchHorizontalBlocks(uint32_t* even, uint32_t* odd, const uint32_t* in, const int32_t* first,
+                                         const uint32_t* weights, int taps, int n) {
   using Ints = typename S::Ints;
   using Halves = typename S::Halves;
   constexpr int kLanes = S::kLanes;
-  if (n < kLanes) {
-    ScalarStretchHorizontal(even, odd, in, first, weights, taps, n);
-    return;
-  }
+  if (kTaps > 0) taps = kTaps;
   // Products and sums stay below 255 * 256 (the weights add up to 256): 16-bit lanes hold them.
   for (int i = 0; i < n; i += kLanes) {
     if (i + kLanes > n) i = n - kLanes;
@@ -827,6 +825,17 @@ ORVA_INLINE void StretchHorizontalRow(uint32_t* even, uint32_t* odd, const uint3
   }
 }
 
+template <class S>
+ORVA_INLINE void StretchHorizontalRow(uint32_t* even, uint32_t* odd, const uint32_t* in, const int32_t* first,
+                                      const uint32_t* weights, int taps, int n) {
+  if (n < S::kLanes)
+    ScalarStretchHorizontal(even, odd, in, first, weights, taps, n);
+  else if (taps == 2)
+    StretchHorizontalBlocks<S, 2>(even, odd, in, first, weights, taps, n);
+  else
+    StretchHorizontalBlocks<S, 0>(even, odd, in, first, weights, taps, n);
+}
+
 // (c * k + 32768) >> 16, at most 255.
 template <class S>
 ORVA_INLINE typename S::Px Unpremultiplied(typename S::Px c, typename S::Px k) {
@@ -837,15 +846,12 @@ ORVA_INLINE typename S::Px Unpremultiplied(typename S::Px c, typename S::Px k) {
 // (sum of w * m + 32768) >> 16 over the taps, in 16-bit lanes: with m = 256 * high + low, it is
 // (A + (B >> 8) + 128) >> 8 for A = sum of w * high and B = sum of w * low, exactly, and since
 // the weights add up to at most 256 no sum passes 65408.
-template <class S>
-ORVA_INLINE void StretchVerticalRow(uint32_t* out, const PlaneRow* rows, const uint16_t* weights, int taps, int n) {
+template <class S, int kTaps>
+ORVA_INLINE void StretchVerticalBlocks(uint32_t* out, const PlaneRow* rows, const uint16_t* weights, int taps, int n) {
   using Px = typename S::Px;
   using Halves = typename S::Halves;
   constexpr int kLanes = S::kLanes;
-  if (n < kLanes) {
-    ScalarStretchVertical(out, rows, weights, taps, n);
-    return;
-  }
+  if (kTaps > 0) taps = kTaps;
   for (int i = 0; i < n; i += kLanes) {
     if (i + kLanes > n) i = n - kLanes;
     Halves eHigh = {}, eLow = {}, oHigh = {}, oLow = {};
@@ -873,6 +879,16 @@ ORVA_INLINE void StretchVerticalRow(uint32_t* out, const PlaneRow* rows, const u
     }
     S::Store(out + i, result);
   }
+}
+
+template <class S>
+ORVA_INLINE void StretchVerticalRow(uint32_t* out, const PlaneRow* rows, const uint16_t* weights, int taps, int n) {
+  if (n < S::kLanes)
+    ScalarStretchVertical(out, rows, weights, taps, n);
+  else if (taps == 2)
+    StretchVerticalBlocks<S, 2>(out, rows, weights, taps, n);
+  else
+    StretchVerticalBlocks<S, 0>(out, rows, weights, taps, n);
 }
 
 // One set of entry points per instruction set: BYTES is its register width, ATTR its target.
