@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
+
+#include "framework/graphics/PixelSample.h"
 
 namespace Orva::Kernels {
 
@@ -18,6 +21,12 @@ struct Table {
   void (*fill)(const Area&, uint32_t);
   void (*fillBlend)(const Area&, uint32_t, uint32_t, uint32_t, uint32_t);
   void (*copy)(const Area&);
+  void (*sampleBilinear)(uint32_t*, const Source&, int64_t, int64_t, int64_t, int64_t, int);
+  void (*filter2x2)(uint32_t*, const uint32_t*, const uint32_t*, uint32_t, uint32_t, int);
+  void (*gather)(uint32_t*, const uint32_t*, const int32_t*, int);
+  void (*premultiply)(uint32_t*, const uint32_t*, int);
+  void (*stretchHorizontal)(uint32_t*, uint32_t*, const uint32_t*, const int32_t*, const uint32_t*, int, int);
+  void (*stretchVertical)(uint32_t*, const PlaneRow*, const uint16_t*, int, int);
 };
 
 uint32_t* DstRow(const Area& a, int y) { return a.dst + y * a.dstStride; }
@@ -99,8 +108,62 @@ void ScalarCopy(const Area& area) {
   for (int y = 0; y < area.height; ++y) std::memcpy(DstRow(area, y), SrcRow(area, y), size_t(area.width) * 4);
 }
 
-constexpr Table kScalarTable = {ScalarRunAlpha,  ScalarOverOpaqueDest, ScalarOver,      ScalarOverTinted, ScalarAdd,
-                                ScalarAddTinted, ScalarFill,           ScalarFillBlend, ScalarCopy};
+void ScalarSampleBilinear(uint32_t* out, const Source& s, int64_t u, int64_t v, int64_t du, int64_t dv, int n) {
+  for (int i = 0; i < n; ++i, u += du, v += dv)
+    out[i] = Sample::Bilinear(s.px, s.stride, s.x, s.y, s.width, s.height, u, v);
+}
+
+void ScalarFilter2x2(uint32_t* out, const uint32_t* above, const uint32_t* below, uint32_t fx, uint32_t fy, int n) {
+  for (int i = 0; i < n; ++i) {
+    const uint32_t p[4] = {above[i], above[i + 1], below[i], below[i + 1]};
+    out[i] = Sample::Bilerp(p, fx, fy);
+  }
+}
+
+void ScalarGather(uint32_t* out, const uint32_t* row, const int32_t* index, int n) {
+  for (int i = 0; i < n; ++i) out[i] = row[index[i]];
+}
+
+void ScalarPremultiply(uint32_t* out, const uint32_t* in, int n) {
+  for (int i = 0; i < n; ++i) out[i] = Sample::Premultiply(in[i]);
+}
+
+void ScalarStretchHorizontal(uint32_t* even, uint32_t* odd, const uint32_t* in, const int32_t* first,
+                             const uint32_t* weights, int taps, int n) {
+  for (int i = 0; i < n; ++i) {
+    const uint32_t* p = in + first[i];
+    uint32_t a = 0, r = 0, g = 0, b = 0;
+    for (int k = 0; k < taps; ++k) {
+      const uint32_t w = weights[size_t(k) * size_t(n) + size_t(i)] & 0xFFFF;
+      a += w * (p[k] >> 24);
+      r += w * ((p[k] >> 16) & 0xFF);
+      g += w * ((p[k] >> 8) & 0xFF);
+      b += w * (p[k] & 0xFF);
+    }
+    even[i] = b | r << 16;
+    odd[i] = g | a << 16;
+  }
+}
+
+void ScalarStretchVertical(uint32_t* out, const PlaneRow* rows, const uint16_t* weights, int taps, int n) {
+  for (int i = 0; i < n; ++i) {
+    uint32_t c[4] = {32768, 32768, 32768, 32768};  // blue, red, green, alpha
+    for (int k = 0; k < taps; ++k) {
+      const uint32_t w = weights[k], e = rows[k].even[i], o = rows[k].odd[i];
+      c[0] += w * (e & 0xFFFF);
+      c[1] += w * (e >> 16);
+      c[2] += w * (o & 0xFFFF);
+      c[3] += w * (o >> 16);
+    }
+    const auto ch = [&c](int k) { return std::min<uint32_t>(255, c[k] >> 16); };
+    out[i] = Sample::Unpremultiply(ch(3), ch(1), ch(2), ch(0));
+  }
+}
+
+constexpr Table kScalarTable = {ScalarRunAlpha,    ScalarOverOpaqueDest,    ScalarOver,           ScalarOverTinted,
+                                ScalarAdd,         ScalarAddTinted,         ScalarFill,           ScalarFillBlend,
+                                ScalarCopy,        ScalarSampleBilinear,    ScalarFilter2x2,      ScalarGather,
+                                ScalarPremultiply, ScalarStretchHorizontal, ScalarStretchVertical};
 
 }  // namespace
 
@@ -247,6 +310,14 @@ constexpr bool Div255IsExact() {
   return true;
 }
 static_assert(Div255IsExact());
+
+// The premultiplying division rounds: (v * a + 127) / 255, up to 255 * 255 + 127.
+constexpr bool Div255RoundedIsExact() {
+  for (uint32_t x = 0; x <= 255 * 255 + 127; ++x)
+    if (((x + 1 + (x >> 8)) >> 8) != x / 255 || x + 1 + (x >> 8) > 0xFFFF) return false;
+  return true;
+}
+static_assert(Div255RoundedIsExact());
 
 constexpr bool FloatWeightIsExact() {
   for (uint32_t sA = 1; sA < 256; ++sA)
@@ -521,30 +592,347 @@ ORVA_INLINE void CopyArea(const Area& area) {
   }
 }
 
+// An opaque fill: stores aligned to the register size, four registers at a time, after one
+// unaligned register at the start; the end is one more unaligned register, overlapping. Unlike
+// the copy, the fill gains from 32-byte stores. Rows shorter than a register take the per-pixel
+// op.
 template <class S>
 ORVA_INLINE void FillArea(const Area& area, uint32_t argb) {
-  ForArea<S>({area.dst, area.dstStride, nullptr, 0, area.width, area.height}, FillOp<S>{S::Splat(argb)});
+  constexpr int k = S::kLanes;
+  const int n = area.width;
+  if (n < k) {
+    ForArea<S>({area.dst, area.dstStride, nullptr, 0, n, area.height}, FillOp<S>{S::Splat(argb)});
+    return;
+  }
+  const auto colour = S::Splat(argb);
+  for (int y = 0; y < area.height; ++y) {
+    uint32_t* dst = DstRow(area, y);
+    S::Store(dst, colour);
+    int i = (k - int(reinterpret_cast<uintptr_t>(dst) % (4 * k)) / 4) % k;
+    for (; i + 4 * k <= n; i += 4 * k) {
+      S::Store(dst + i, colour);
+      S::Store(dst + i + k, colour);
+      S::Store(dst + i + 2 * k, colour);
+      S::Store(dst + i + 3 * k, colour);
+    }
+    for (; i + k <= n; i += k) S::Store(dst + i, colour);
+    S::Store(dst + n - k, colour);
+  }
+}
+
+// ---- Sampling ----------------------------------------------------------------------------------
+
+// Lanes of pixels fetched from base at per-lane indices.
+ORVA_INLINE VectorTypes<16>::Px Gather(const uint32_t* base, VectorTypes<16>::Ints index) {
+  VectorTypes<16>::Px v;
+  for (int i = 0; i < 4; ++i) v[i] = base[index[i]];
+  return v;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Only ever inlined into AVX2 code. Written as the instruction itself: its intrinsic is a function
+// of its own for AVX2, which the helpers in between (compiled for any set) could not inline.
+ORVA_INLINE VectorTypes<32>::Px Gather(const uint32_t* base, VectorTypes<32>::Ints index) {
+  VectorTypes<32>::Px v = {};
+  VectorTypes<32>::Ints mask = VectorTypes<32>::Ints{} - 1;
+  asm("vpgatherdd %[mask], (%[base],%[index],4), %[v]"
+      : [v] "+&x"(v), [mask] "+&x"(mask)
+      : [base] "r"(base), [index] "x"(index)
+      : "memory");
+  return v;
+}
+#else
+ORVA_INLINE VectorTypes<32>::Px Gather(const uint32_t* base, VectorTypes<32>::Ints index) {
+  VectorTypes<32>::Px v;
+  for (int i = 0; i < 8; ++i) v[i] = base[index[i]];
+  return v;
+}
+#endif
+
+// Sample::Bilerp's all-opaque branch for a register of pixels whose neighbours are all opaque,
+// exactly: a horizontal pass h = (256 - fx) * left + fx * right, then the vertical one in the
+// high and low bytes of h, as the vertical stretch pass does, all in 16-bit lanes.
+template <class S>
+ORVA_INLINE typename S::Halves OpaqueBilerpHalves(typename S::Halves p0, typename S::Halves p1, typename S::Halves p2,
+                                                  typename S::Halves p3, typename S::Halves wx0, typename S::Halves wx1,
+                                                  typename S::Halves wy0, typename S::Halves wy1) {
+  using Halves = typename S::Halves;
+  const Halves h0 = p0 * wx0 + p1 * wx1, h1 = p2 * wx0 + p3 * wx1;
+  const Halves high = (h0 >> 8) * wy0 + (h1 >> 8) * wy1, low = (h0 & 0xFF) * wy0 + (h1 & 0xFF) * wy1;
+  return (high + (low >> 8) + 128) >> 8;
+}
+
+template <class S>
+ORVA_INLINE typename S::Px OpaqueBilerp(const typename S::Px (&p)[4], typename S::Px fx, typename S::Px fy) {
+  using Halves = typename S::Halves;
+  const Halves wx1 = S::Pair(fx), wx0 = 256 - wx1, wy1 = S::Pair(fy), wy0 = 256 - wy1;
+  const Halves even =
+      OpaqueBilerpHalves<S>(S::Even(p[0]), S::Even(p[1]), S::Even(p[2]), S::Even(p[3]), wx0, wx1, wy0, wy1);
+  const Halves odd = OpaqueBilerpHalves<S>(S::Odd(p[0]), S::Odd(p[1]), S::Odd(p[2]), S::Odd(p[3]), wx0, wx1, wy0, wy1);
+  return S::Join(even, odd) | 0xFF000000u;
+}
+
+template <class S>
+ORVA_INLINE typename S::Floats ToFloats(typename S::Px v) {
+  return __builtin_convertvector((typename S::Ints)v, typename S::Floats);
+}
+
+// c * inv rounded, at most 255.
+template <class S>
+ORVA_INLINE typename S::Px RoundedChannel(typename S::Floats c, typename S::Floats inv) {
+  using Ints = typename S::Ints;
+  const Ints v = __builtin_convertvector(c * inv + 0.5f, Ints);
+  return (typename S::Px)(v > 255 ? Ints{} + 255 : v);
+}
+
+// Sample::Bilerp for a register of pixels, each with its own four neighbours p and fractions fx
+// and fy (0..255). Registers of opaque neighbours take the exact integer form, transparent ones
+// give transparent pixels, and the rest work in single precision, which holds every
+// alpha-weighted weight and the alpha sum exactly; the colour sums may round in their last bit,
+// so a channel can come out one away from the reference where it lies on a rounding boundary.
+template <class S>
+ORVA_INLINE typename S::Px BilerpLanes(const typename S::Px (&p)[4], typename S::Px fx, typename S::Px fy) {
+  using Px = typename S::Px;
+  using Ints = typename S::Ints;
+  using Floats = typename S::Floats;
+  if (S::AllOpaque(p[0] & p[1] & p[2] & p[3])) return OpaqueBilerp<S>(p, fx, fy);
+  if (S::AllZero((p[0] | p[1] | p[2] | p[3]) & 0xFF000000u)) return Px{};
+  const Floats gx = ToFloats<S>(fx), gy = ToFloats<S>(fy);
+  const Floats w[4] = {(256.0f - gx) * (256.0f - gy), gx * (256.0f - gy), (256.0f - gx) * gy, gx * gy};
+  Floats a = {}, r = {}, g = {}, b = {};
+  for (int k = 0; k < 4; ++k) {
+    const Floats wa = w[k] * ToFloats<S>(p[k] >> 24);
+    a += wa;
+    r += wa * ToFloats<S>((p[k] >> 16) & 0xFFu);
+    g += wa * ToFloats<S>((p[k] >> 8) & 0xFFu);
+    b += wa * ToFloats<S>(p[k] & 0xFFu);
+  }
+  const Px alpha = (Px) __builtin_convertvector((a + 32768.0f) * (1.0f / 65536.0f), Ints);
+  const Floats inv = 1.0f / (a > 0.0f ? a : Floats{} + 1.0f);
+  const Px out =
+      alpha << 24 | RoundedChannel<S>(r, inv) << 16 | RoundedChannel<S>(g, inv) << 8 | RoundedChannel<S>(b, inv);
+  return alpha == 0 ? Px{} : out;
+}
+
+// Stores the first n pixels of a register (n up to a register).
+template <class S>
+ORVA_INLINE void StorePart(uint32_t* out, typename S::Px v, int n) {
+  if (n >= S::kLanes)
+    S::Store(out, v);
+  else
+    std::memcpy(out, &v, size_t(n) * 4);
+}
+
+// x limited to 0..hi.
+template <class S>
+ORVA_INLINE typename S::Ints ClampLanes(typename S::Ints x, int32_t hi) {
+  using Ints = typename S::Ints;
+  const Ints low = x < 0 ? Ints{} : x;
+  return low > hi ? Ints{} + hi : low;
+}
+
+// Each lane steps its own position along the row: lane i starts at (u + i * du, v + i * dv),
+// relative to the rectangle's corner, which keeps positions in 32 bits. Neighbours outside the
+// rectangle are read clamped to it and then masked to transparent.
+template <class S>
+ORVA_INLINE void SampleBilinearRow(uint32_t* out, const Source& src, int64_t u, int64_t v, int64_t du, int64_t dv,
+                                   int n) {
+  using Px = typename S::Px;
+  using Ints = typename S::Ints;
+  constexpr int kLanes = S::kLanes;
+  const uint32_t* base = src.px + src.y * src.stride + src.x;
+  const int32_t stride = int32_t(src.stride), w = src.width, h = src.height;
+  Ints lane;
+  for (int i = 0; i < kLanes; ++i) lane[i] = i;
+  Ints ur = int32_t(u - (int64_t(src.x) << 16)) + lane * int32_t(du);
+  Ints vr = int32_t(v - (int64_t(src.y) << 16)) + lane * int32_t(dv);
+  const int32_t stepU = int32_t(du) * kLanes, stepV = int32_t(dv) * kLanes;
+  for (int i = 0; i < n; i += kLanes, ur += stepU, vr += stepV) {
+    const Ints x0 = ur >> 16, y0 = vr >> 16, x1 = x0 + 1, y1 = y0 + 1;
+    const Ints inX0 = (x0 >= 0) & (x0 < w), inX1 = (x1 >= 0) & (x1 < w);
+    const Ints inY0 = (y0 >= 0) & (y0 < h), inY1 = (y1 >= 0) & (y1 < h);
+    const Ints row0 = ClampLanes<S>(y0, h - 1) * stride, row1 = ClampLanes<S>(y1, h - 1) * stride;
+    const Ints col0 = ClampLanes<S>(x0, w - 1), col1 = ClampLanes<S>(x1, w - 1);
+    const Px p[4] = {Gather(base, row0 + col0) & (Px)(inX0 & inY0), Gather(base, row0 + col1) & (Px)(inX1 & inY0),
+                     Gather(base, row1 + col0) & (Px)(inX0 & inY1), Gather(base, row1 + col1) & (Px)(inX1 & inY1)};
+    StorePart<S>(out + i, BilerpLanes<S>(p, (Px)((ur >> 8) & 0xFF), (Px)((vr >> 8) & 0xFF)), n - i);
+  }
+}
+
+template <class S>
+ORVA_INLINE void Filter2x2Row(uint32_t* out, const uint32_t* above, const uint32_t* below, uint32_t fx, uint32_t fy,
+                              int n) {
+  constexpr int kLanes = S::kLanes;
+  if (n < kLanes) {
+    ScalarFilter2x2(out, above, below, fx, fy, n);
+    return;
+  }
+  const typename S::Px wx = S::Splat(fx), wy = S::Splat(fy);
+  for (int i = 0; i < n; i += kLanes) {
+    // The ragged end as one whole register ending at the last pixel (outputs are not inputs).
+    if (i + kLanes > n) i = n - kLanes;
+    const typename S::Px p[4] = {S::Load(above + i), S::Load(above + i + 1), S::Load(below + i),
+                                 S::Load(below + i + 1)};
+    S::Store(out + i, BilerpLanes<S>(p, wx, wy));
+  }
+}
+
+template <class S>
+ORVA_INLINE void GatherRow(uint32_t* out, const uint32_t* row, const int32_t* index, int n) {
+  using Ints = typename S::Ints;
+  int i = 0;
+  for (; i + S::kLanes <= n; i += S::kLanes) {
+    Ints at;
+    std::memcpy(&at, index + i, sizeof at);
+    S::Store(out + i, Gather(row, at));
+  }
+  for (; i < n; ++i) out[i] = row[index[i]];
+}
+
+// (v * a + 127) / 255 for each colour byte v of a pixel with alpha a; alpha stays.
+template <class S>
+struct PremultiplyOp {
+  using Px = typename S::Px;
+  ORVA_INLINE Px operator()(Px, Px p) const {
+    const auto a = S::PairAlpha(p);
+    const auto even = S::Div255(S::Even(p) * a + 127), odd = S::Div255(S::Odd(p) * a + 127);
+    return (S::Join(even, odd) & 0xFFFFFFu) | (p & 0xFF000000u);
+  }
+};
+
+// kTaps > 0 fixes the tap count at compile time (every enlargement has two); 0 takes taps.
+template <class S, int kTaps>
+ORVA_INLINE void StretchHorizontalBlocks(uint32_t* even, uint32_t* odd, const uint32_t* in, const int32_t* first,
+                                         const uint32_t* weights, int taps, int n) {
+  using Ints = typename S::Ints;
+  using Halves = typename S::Halves;
+  constexpr int kLanes = S::kLanes;
+  if (kTaps > 0) taps = kTaps;
+  // Products and sums stay below 255 * 256 (the weights add up to 256): 16-bit lanes hold them.
+  for (int i = 0; i < n; i += kLanes) {
+    if (i + kLanes > n) i = n - kLanes;
+    Ints at;
+    std::memcpy(&at, first + i, sizeof at);
+    Halves e = {}, o = {};
+    for (int k = 0; k < taps; ++k) {
+      const auto p = Gather(in + k, at);
+      const Halves w = (Halves)S::Load(weights + size_t(k) * size_t(n) + size_t(i));
+      e += S::Even(p) * w;
+      o += S::Odd(p) * w;
+    }
+    S::Store(even + i, (typename S::Px)e);
+    S::Store(odd + i, (typename S::Px)o);
+  }
+}
+
+template <class S>
+ORVA_INLINE void StretchHorizontalRow(uint32_t* even, uint32_t* odd, const uint32_t* in, const int32_t* first,
+                                      const uint32_t* weights, int taps, int n) {
+  if (n < S::kLanes)
+    ScalarStretchHorizontal(even, odd, in, first, weights, taps, n);
+  else if (taps == 2)
+    StretchHorizontalBlocks<S, 2>(even, odd, in, first, weights, taps, n);
+  else
+    StretchHorizontalBlocks<S, 0>(even, odd, in, first, weights, taps, n);
+}
+
+// (c * k + 32768) >> 16, at most 255.
+template <class S>
+ORVA_INLINE typename S::Px Unpremultiplied(typename S::Px c, typename S::Px k) {
+  const typename S::Px v = (c * k + 32768) >> 16;
+  return v > 255 ? typename S::Px{} + 255 : v;
+}
+
+// (sum of w * m + 32768) >> 16 over the taps, in 16-bit lanes: with m = 256 * high + low, it is
+// (A + (B >> 8) + 128) >> 8 for A = sum of w * high and B = sum of w * low, exactly, and since
+// the weights add up to at most 256 no sum passes 65408.
+template <class S, int kTaps>
+ORVA_INLINE void StretchVerticalBlocks(uint32_t* out, const PlaneRow* rows, const uint16_t* weights, int taps, int n) {
+  using Px = typename S::Px;
+  using Halves = typename S::Halves;
+  constexpr int kLanes = S::kLanes;
+  if (kTaps > 0) taps = kTaps;
+  for (int i = 0; i < n; i += kLanes) {
+    if (i + kLanes > n) i = n - kLanes;
+    Halves eHigh = {}, eLow = {}, oHigh = {}, oLow = {};
+    for (int k = 0; k < taps; ++k) {
+      const Halves w = Halves{} + weights[k];
+      const Halves e = (Halves)S::Load(rows[k].even + i), o = (Halves)S::Load(rows[k].odd + i);
+      eHigh += (e >> 8) * w;
+      eLow += (e & 0xFF) * w;
+      oHigh += (o >> 8) * w;
+      oLow += (o & 0xFF) * w;
+    }
+    const Px e = (Px)((eHigh + (eLow >> 8) + 128) >> 8), o = (Px)((oHigh + (oLow >> 8) + 128) >> 8);
+    // Back to straight colour: c * (255 / a) in 16.16, from the reference's table. Its entries
+    // for 0 and 255 give 0 and the value itself, which registers of only those alphas take as is.
+    const Px a = o >> 16;
+    Px result;
+    if (S::AllZero(a ^ 255)) {
+      result = 0xFF000000u | (e >> 16) << 16 | (o & 0xFFFF) << 8 | (e & 0xFFFF);
+    } else if (S::AllZero(a)) {
+      result = Px{};
+    } else {
+      const Px k = Gather(Sample::kUnpremultiply.scale, (typename S::Ints)a);
+      result = a << 24 | Unpremultiplied<S>(e >> 16, k) << 16 | Unpremultiplied<S>(o & 0xFFFF, k) << 8 |
+               Unpremultiplied<S>(e & 0xFFFF, k);
+    }
+    S::Store(out + i, result);
+  }
+}
+
+template <class S>
+ORVA_INLINE void StretchVerticalRow(uint32_t* out, const PlaneRow* rows, const uint16_t* weights, int taps, int n) {
+  if (n < S::kLanes)
+    ScalarStretchVertical(out, rows, weights, taps, n);
+  else if (taps == 2)
+    StretchVerticalBlocks<S, 2>(out, rows, weights, taps, n);
+  else
+    StretchVerticalBlocks<S, 0>(out, rows, weights, taps, n);
 }
 
 // One set of entry points per instruction set: BYTES is its register width, ATTR its target.
-#define ORVA_DEFINE_KERNEL_SET(NAME, BYTES, ATTR)                                                           \
-  using NAME##Simd = Simd<BYTES>;                                                                           \
-  ATTR void NAME##RunAlpha(const Area& a, const uint8_t* runs) { RunAlphaArea<NAME##Simd>(a, runs); }       \
-  ATTR void NAME##OverOpaqueDest(const Area& a) { ForArea<NAME##Simd>(a, OverOpaqueCopyOp<NAME##Simd>{}); } \
-  ATTR void NAME##Over(const Area& a) { ForArea<NAME##Simd>(a, OverOp<NAME##Simd>{}); }                     \
-  ATTR void NAME##OverTinted(const Area& a, const Blend::Tint& t) { OverTintedArea<NAME##Simd>(a, t); }     \
-  ATTR void NAME##Add(const Area& a, bool partial) { AddArea<NAME##Simd>(a, partial); }                     \
-  ATTR void NAME##AddTinted(const Area& a, bool partial, const Blend::Tint& t) {                            \
-    AddTintedArea<NAME##Simd>(a, partial, t);                                                               \
-  }                                                                                                         \
-  ATTR void NAME##Fill(const Area& a, uint32_t argb) { FillArea<Simd<16>>(a, argb); }                       \
-  ATTR void NAME##FillBlend(const Area& a, uint32_t r, uint32_t g, uint32_t b, uint32_t alpha) {            \
-    FillBlendArea<NAME##Simd>(a, r, g, b, alpha);                                                           \
-  }                                                                                                         \
-  ATTR void NAME##Copy(const Area& a) { CopyArea<Simd<16>>(a); }                                            \
-  constexpr Table k##NAME##Table = {                                                                        \
-      NAME##RunAlpha,  NAME##OverOpaqueDest, NAME##Over,      NAME##OverTinted, NAME##Add,                  \
-      NAME##AddTinted, NAME##Fill,           NAME##FillBlend, NAME##Copy};
+#define ORVA_DEFINE_KERNEL_SET(NAME, BYTES, ATTR)                                                                  \
+  using NAME##Simd = Simd<BYTES>;                                                                                  \
+  ATTR void NAME##RunAlpha(const Area& a, const uint8_t* runs) { RunAlphaArea<NAME##Simd>(a, runs); }              \
+  ATTR void NAME##OverOpaqueDest(const Area& a) { ForArea<NAME##Simd>(a, OverOpaqueCopyOp<NAME##Simd>{}); }        \
+  ATTR void NAME##Over(const Area& a) { ForArea<NAME##Simd>(a, OverOp<NAME##Simd>{}); }                            \
+  ATTR void NAME##OverTinted(const Area& a, const Blend::Tint& t) { OverTintedArea<NAME##Simd>(a, t); }            \
+  ATTR void NAME##Add(const Area& a, bool partial) { AddArea<NAME##Simd>(a, partial); }                            \
+  ATTR void NAME##AddTinted(const Area& a, bool partial, const Blend::Tint& t) {                                   \
+    AddTintedArea<NAME##Simd>(a, partial, t);                                                                      \
+  }                                                                                                                \
+  ATTR void NAME##Fill(const Area& a, uint32_t argb) { FillArea<NAME##Simd>(a, argb); }                            \
+  ATTR void NAME##FillBlend(const Area& a, uint32_t r, uint32_t g, uint32_t b, uint32_t alpha) {                   \
+    FillBlendArea<NAME##Simd>(a, r, g, b, alpha);                                                                  \
+  }                                                                                                                \
+  ATTR void NAME##Copy(const Area& a) { CopyArea<Simd<16>>(a); }                                                   \
+  ATTR void NAME##SampleBilinear(uint32_t* out, const Source& src, int64_t u, int64_t v, int64_t du, int64_t dv,   \
+                                 int n) {                                                                          \
+    SampleBilinearRow<NAME##Simd>(out, src, u, v, du, dv, n);                                                      \
+  }                                                                                                                \
+  ATTR void NAME##Filter2x2(uint32_t* out, const uint32_t* above, const uint32_t* below, uint32_t fx, uint32_t fy, \
+                            int n) {                                                                               \
+    Filter2x2Row<NAME##Simd>(out, above, below, fx, fy, n);                                                        \
+  }                                                                                                                \
+  ATTR void NAME##Gather(uint32_t* out, const uint32_t* row, const int32_t* index, int n) {                        \
+    GatherRow<NAME##Simd>(out, row, index, n);                                                                     \
+  }                                                                                                                \
+  ATTR void NAME##Premultiply(uint32_t* out, const uint32_t* in, int n) {                                          \
+    ForArea<NAME##Simd>({out, 0, in, 0, n, 1}, PremultiplyOp<NAME##Simd>{});                                       \
+  }                                                                                                                \
+  ATTR void NAME##StretchHorizontal(uint32_t* even, uint32_t* odd, const uint32_t* in, const int32_t* first,       \
+                                    const uint32_t* weights, int taps, int n) {                                    \
+    StretchHorizontalRow<NAME##Simd>(even, odd, in, first, weights, taps, n);                                      \
+  }                                                                                                                \
+  ATTR void NAME##StretchVertical(uint32_t* out, const PlaneRow* rows, const uint16_t* weights, int taps, int n) { \
+    StretchVerticalRow<NAME##Simd>(out, rows, weights, taps, n);                                                   \
+  }                                                                                                                \
+  constexpr Table k##NAME##Table = {                                                                               \
+      NAME##RunAlpha,    NAME##OverOpaqueDest,    NAME##Over,           NAME##OverTinted,                          \
+      NAME##Add,         NAME##AddTinted,         NAME##Fill,           NAME##FillBlend,                           \
+      NAME##Copy,        NAME##SampleBilinear,    NAME##Filter2x2,      NAME##Gather,                              \
+      NAME##Premultiply, NAME##StretchHorizontal, NAME##StretchVertical};
 
 ORVA_DEFINE_KERNEL_SET(Vector, 16, )
 
@@ -684,6 +1072,38 @@ void AreaCompose(const Area& area, const uint8_t* runs, const Blend::Tint* tint,
   } else {
     k.over(area);
   }
+}
+
+void RowSampleBilinear(uint32_t* out, const Source& src, int64_t u, int64_t v, int64_t du, int64_t dv, int n) {
+  if (n <= 0) return;
+  // The vector forms keep positions relative to the rectangle and pixel offsets in 32-bit lanes.
+  // Sources too large for that, or steps of more than 64 pixels, take the scalar form.
+  constexpr int kMostPixels = 30000;
+  constexpr int64_t kMostStep = int64_t(64) << 16;
+  const bool fits = src.width <= kMostPixels && src.height <= kMostPixels && std::abs(du) <= kMostStep &&
+                    std::abs(dv) <= kMostStep && src.stride * src.height < (int64_t(1) << 31);
+  (fits ? Active() : kScalarTable).sampleBilinear(out, src, u, v, du, dv, n);
+}
+
+void RowFilter2x2(uint32_t* out, const uint32_t* above, const uint32_t* below, uint32_t fx, uint32_t fy, int n) {
+  if (n > 0) Active().filter2x2(out, above, below, fx, fy, n);
+}
+
+void RowGather(uint32_t* out, const uint32_t* row, const int32_t* index, int n) {
+  if (n > 0) Active().gather(out, row, index, n);
+}
+
+void RowPremultiply(uint32_t* out, const uint32_t* in, int n) {
+  if (n > 0) Active().premultiply(out, in, n);
+}
+
+void RowStretchHorizontal(uint32_t* even, uint32_t* odd, const uint32_t* in, const int32_t* first,
+                          const uint32_t* weights, int taps, int n) {
+  if (n > 0 && taps > 0) Active().stretchHorizontal(even, odd, in, first, weights, taps, n);
+}
+
+void RowStretchVertical(uint32_t* out, const PlaneRow* rows, const uint16_t* weights, int taps, int n) {
+  if (n > 0) Active().stretchVertical(out, rows, weights, taps, n);
 }
 
 void RowRunAlpha(uint32_t* dst, const uint32_t* src, const uint8_t* runs, int n) {

@@ -8,6 +8,7 @@
 #include "framework/graphics/BlitKernels.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PixelBlend.h"
+#include "framework/graphics/PixelSample.h"
 
 namespace Orva {
 
@@ -44,51 +45,10 @@ Rect PixelBox(const RectF& box) {
 
 RectF ToRectF(const Rect& r) { return {double(r.x), double(r.y), double(r.x) + r.width, double(r.y) + r.height}; }
 
-// Bilinear sample of the source at (u, v), 16.16 fixed point in source pixels with pixel centres
-// on whole numbers, from the pixels inside the source rectangle only (outside neighbours count as
-// transparent). Colours are interpolated weighted by their alpha, so transparent neighbours do
-// not darken edges. Weights are out of 65536; every sum fits 32 bits (65536 * 255 * 255 < 2^32).
+// Bilinear sample of the source at (u, v), 16.16 fixed point in source pixels, from the pixels
+// inside the source rectangle only (Sample::Bilinear).
 uint32_t SampleBilinear(const uint32_t* px, int stride, const Rect& area, int64_t u, int64_t v) {
-  const int64_t x0 = u >> 16, y0 = v >> 16;
-  const uint32_t fx = uint32_t(u >> 8) & 0xFF, fy = uint32_t(v >> 8) & 0xFF;
-  const uint32_t w[4] = {(256 - fx) * (256 - fy), fx * (256 - fy), (256 - fx) * fy, fx * fy};
-  uint32_t p[4];
-  const int64_t right = int64_t(area.x) + area.width, bottom = int64_t(area.y) + area.height;
-  if (x0 >= area.x && y0 >= area.y && x0 + 1 < right && y0 + 1 < bottom) {
-    const uint32_t* row = px + size_t(y0) * stride + size_t(x0);
-    p[0] = row[0];
-    p[1] = row[1];
-    p[2] = row[stride];
-    p[3] = row[stride + 1];
-  } else {
-    for (int k = 0; k < 4; ++k) {
-      const int64_t x = x0 + (k & 1), y = y0 + (k >> 1);
-      p[k] = (x >= area.x && y >= area.y && x < right && y < bottom) ? px[size_t(y) * stride + size_t(x)] : 0;
-    }
-  }
-  if ((p[0] & p[1] & p[2] & p[3]) >> 24 == 255) {
-    // All four opaque: a plain weighted average.
-    uint32_t r = 32768, g = 32768, b = 32768;
-    for (int k = 0; k < 4; ++k) {
-      r += w[k] * ((p[k] >> 16) & 0xFF);
-      g += w[k] * ((p[k] >> 8) & 0xFF);
-      b += w[k] * (p[k] & 0xFF);
-    }
-    return 0xFF000000u | (r >> 16) << 16 | (g >> 16) << 8 | (b >> 16);
-  }
-  uint32_t a = 0, r = 0, g = 0, b = 0;
-  for (int k = 0; k < 4; ++k) {
-    const uint32_t wa = w[k] * (p[k] >> 24);
-    a += wa;
-    r += wa * ((p[k] >> 16) & 0xFF);
-    g += wa * ((p[k] >> 8) & 0xFF);
-    b += wa * (p[k] & 0xFF);
-  }
-  const uint32_t alpha = (a + 32768) >> 16;
-  if (alpha == 0) return 0;
-  const float inv = 1.0f / float(a);
-  const auto channel = [inv](uint32_t c) { return std::min<uint32_t>(255, uint32_t(float(c) * inv + 0.5f)); };
-  return alpha << 24 | channel(r) << 16 | channel(g) << 8 | channel(b);
+  return Sample::Bilinear(px, stride, area.x, area.y, area.width, area.height, u, v);
 }
 
 // The same from floating-point source positions that are known to lie near the source rectangle.
@@ -100,6 +60,38 @@ uint32_t SampleNearest(const uint32_t* px, int stride, const Rect& area, double 
   const double fu = std::floor(u + 0.5), fv = std::floor(v + 0.5);
   if (fu < area.x || fv < area.y || fu >= double(area.x) + area.width || fv >= double(area.y) + area.height) return 0;
   return px[size_t(fv) * stride + size_t(fu)];
+}
+
+// The working rows of the sampling draws, kept per thread: drawing happens every frame.
+struct SampleScratch {
+  std::vector<uint32_t> line;   // one destination run of samples
+  std::vector<uint32_t> above;  // the sub-pixel draw's two source rows, padded
+  std::vector<uint32_t> below;
+  std::vector<uint32_t> alphas;    // destination alpha kept across a compose
+  std::vector<uint32_t> selfCopy;  // the source area, when an image is drawn onto itself
+};
+
+SampleScratch& TheSampleScratch() {
+  thread_local SampleScratch scratch;
+  return scratch;
+}
+
+// What a sampling draw reads: the source image's pixels, or, for an image drawn onto itself, a
+// copy of the area taken before anything is drawn. Positions (16.16) less the offsets address
+// the view.
+struct SampleSource {
+  Kernels::Source view;
+  int64_t offsetU = 0, offsetV = 0;
+};
+
+SampleSource SourceOf(const uint32_t* px, int stride, const Rect& area, bool self, SampleScratch& scratch) {
+  if (!self) return {{px, stride, area.x, area.y, area.width, area.height}};
+  std::vector<uint32_t>& copy = scratch.selfCopy;
+  copy.resize(size_t(area.width) * size_t(area.height));
+  for (int r = 0; r < area.height; ++r)
+    std::memcpy(&copy[size_t(r) * size_t(area.width)], px + size_t(area.y + r) * size_t(stride) + size_t(area.x),
+                size_t(area.width) * 4);
+  return {{copy.data(), area.width, 0, 0, area.width, area.height}, int64_t(area.x) << 16, int64_t(area.y) << 16};
 }
 
 }  // namespace
@@ -374,9 +366,76 @@ void MemoryImage::BlitMirroredSoftware(MemoryImage* src, int x, int y, const Rec
   PixelsChanged();
 }
 
+// The rotated draw at angle zero, with the same positions and samples: every pixel's position has
+// the same fractions, so a row is a fixed 2 x 2 filter over two source rows, and with no fraction
+// at all the draw is an ordinary blit.
 void MemoryImage::BlitSubpixel(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,
                                const Color& color, int drawMode) {
-  BlitRotated(image, x, y, srcRect, clipRect, color, drawMode, 0.0, 0.0f, 0.0f);
+  MemoryImage* src = AsMemoryImage(image);
+  if (!src || !std::isfinite(x) || !std::isfinite(y)) return;
+  src->drawn = true;
+  const Rect area = srcRect.Intersection(Rect(0, 0, src->width, src->height));
+  if (area.IsEmpty()) return;
+  RectF box = Intersect({std::floor(double(x)), std::floor(double(y)), std::ceil(double(x) + srcRect.width),
+                         std::ceil(double(y) + srcRect.height)},
+                        ToRectF(clipRect));
+  box = Intersect(box, {0, 0, double(width), double(height)});
+  if (box.Empty() || !GetPixels()) return;
+  const Rect walk = PixelBox(box);
+  if (walk.IsEmpty()) return;
+  if (!src->bits && !src->GetPixels()) return;
+  // Source position of the walk's top-left pixel, exactly as the rotated draw works it out; each
+  // pixel right or down adds one whole source pixel.
+  const double u0 = walk.x + 0.5 - double(x) + (srcRect.x - 0.5), v0 = walk.y + 0.5 - double(y) + (srcRect.y - 0.5);
+  if (!(std::fabs(u0) < 1e9 && std::fabs(v0) < 1e9)) return;
+  const int64_t u = int64_t(std::llround(u0 * 65536.0)), v = int64_t(std::llround(v0 * 65536.0));
+  const uint32_t fx = uint32_t(u >> 8) & 0xFF, fy = uint32_t(v >> 8) & 0xFF;
+  const int64_t sx0 = u >> 16, sy0 = v >> 16;  // source pixel at the walk's top-left, before the fractions
+  if (fx == 0 && fy == 0) {
+    // Whole source pixels land on whole destination pixels.
+    const int64_t left = walk.x - sx0, top = walk.y - sy0;  // where source pixel (0, 0) lands
+    const Rect drawn = Rect(int(left + area.x), int(top + area.y), area.width, area.height).Intersection(walk);
+    if (drawn.IsEmpty()) return;
+    Blit(image, drawn.x, drawn.y, Rect(int(drawn.x - left), int(drawn.y - top), drawn.width, drawn.height), color,
+         drawMode);
+    return;
+  }
+  src->UpdateAlphaFlags();
+  const bool partial = src->hasTransparent || src->hasTranslucent;
+  const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
+  const Blend::Tint* tinted = IsWhite(color) ? nullptr : &tint;
+  SampleScratch& scratch = TheSampleScratch();
+  const SampleSource source = SourceOf(src->bits.get(), src->width, area, src == this, scratch);
+  const Kernels::Source& view = source.view;
+  const int n = walk.width;
+  // Source row sy from column sx0 on, n + 1 pixels, with pixels outside the area transparent.
+  const int64_t viewX0 = sx0 - (source.offsetU >> 16);
+  const auto fetch = [&](std::vector<uint32_t>& row, int64_t sy) {
+    row.assign(size_t(n) + 1, 0);
+    if (sy < view.y || sy >= int64_t(view.y) + view.height) return;
+    const int64_t from = std::max<int64_t>(viewX0, view.x),
+                  to = std::min<int64_t>(viewX0 + n + 1, int64_t(view.x) + view.width);
+    if (from < to)
+      std::memcpy(&row[size_t(from - viewX0)], view.px + size_t(sy) * size_t(view.stride) + size_t(from),
+                  size_t(to - from) * 4);
+  };
+  scratch.line.resize(size_t(n));
+  int64_t fetchedBelow = INT64_MIN;
+  for (int Y = walk.y; Y < walk.y + walk.height; ++Y) {
+    const int64_t sy = sy0 + (Y - walk.y) - (source.offsetV >> 16);
+    if (sy + 1 < view.y || sy >= int64_t(view.y) + view.height) continue;
+    // Going down a row, the row below becomes the row above.
+    if (sy == fetchedBelow)
+      std::swap(scratch.above, scratch.below);
+    else
+      fetch(scratch.above, sy);
+    fetch(scratch.below, sy + 1);
+    fetchedBelow = sy + 1;
+    Kernels::RowFilter2x2(scratch.line.data(), scratch.above.data(), scratch.below.data(), fx, fy, n);
+    Kernels::AreaCompose({bits.get() + size_t(Y) * width + walk.x, 0, scratch.line.data(), 0, n, 1}, nullptr, tinted,
+                         drawMode == kAdditive, false, partial);
+  }
+  PixelsChanged();
 }
 
 void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRect, const Rect& clipRect,
@@ -405,14 +464,15 @@ void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRec
   box = Intersect(box, {0, 0, double(width), double(height)});
   if (box.Empty() || !GetPixels()) return;
   const Rect walk = PixelBox(box);
-  const int bx0 = walk.x, by0 = walk.y, bx1 = walk.x + walk.width, by1 = walk.y + walk.height;
+  const int bx0 = walk.x, by0 = walk.y, by1 = walk.y + walk.height;
   if (walk.IsEmpty()) return;
   if (!src->bits && !src->GetPixels()) return;  // a palette source reads through its expanded pixels
-  const uint32_t* spx = src->bits.get();
   src->UpdateAlphaFlags();
   const bool partial = src->hasTransparent || src->hasTranslucent;
-  const bool white = IsWhite(color);
   const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
+  const Blend::Tint* tinted = IsWhite(color) ? nullptr : &tint;
+  SampleScratch& scratch = TheSampleScratch();
+  const SampleSource source = SourceOf(src->bits.get(), src->width, area, src == this, scratch);
   // Source position of destination pixel (X, Y): its centre turned back about the rotation
   // centre, then offset into the source rectangle, where pixel centres lie on whole numbers.
   // Stepped along each row in 16.16 fixed point.
@@ -421,24 +481,29 @@ void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRec
   // Positions more than a pixel outside the source rectangle sample nothing.
   const int64_t minU = (int64_t(area.x) - 1) << 16, minV = (int64_t(area.y) - 1) << 16;
   const int64_t maxU = (int64_t(area.x) + area.width) << 16, maxV = (int64_t(area.y) + area.height) << 16;
+  scratch.line.resize(size_t(walk.width));
   for (int Y = by0; Y < by1; ++Y) {
     const double ddx = bx0 + 0.5 - cx, ddy = Y + 0.5 - cy;
     const double u0 = ca * ddx - sa * ddy + baseU, v0 = sa * ddx + ca * ddy + baseV;
     // Positions this far away sample nothing (and would not fit the fixed-point form).
     if (!(std::fabs(u0) < 1e9 && std::fabs(v0) < 1e9)) continue;
     // Rounded, not floored: a position a hair left of a pixel centre is that centre.
-    int64_t u = int64_t(std::llround(u0 * 65536.0));
-    int64_t v = int64_t(std::llround(v0 * 65536.0));
-    uint32_t* dst = bits.get() + size_t(Y) * width;
-    for (int X = bx0; X < bx1; ++X, u += stepU, v += stepV) {
-      if (u <= minU || v <= minV || u >= maxU || v >= maxV) continue;
-      const uint32_t s = SampleBilinear(spx, src->width, area, u, v);
-      if (s == 0) continue;
-      if (drawMode == kAdditive)
-        dst[X] = white ? Blend::Add(dst[X], s, partial) : Blend::AddTinted(dst[X], s, partial, tint);
-      else
-        dst[X] = white ? Blend::Over(dst[X], s) : Blend::OverTinted(dst[X], s, tint);
-    }
+    const int64_t u = int64_t(std::llround(u0 * 65536.0));
+    const int64_t v = int64_t(std::llround(v0 * 65536.0));
+    // The positions that sample something lie on a line, so they are one run of the row: it is
+    // sampled into a line that the row kernels compose.
+    const auto inside = [&](int i) {
+      const int64_t pu = u + i * stepU, pv = v + i * stepV;
+      return pu > minU && pv > minV && pu < maxU && pv < maxV;
+    };
+    int first = 0, last = walk.width;
+    while (first < last && !inside(first)) ++first;
+    while (last > first && !inside(last - 1)) --last;
+    if (first == last) continue;
+    Kernels::RowSampleBilinear(scratch.line.data(), source.view, u + first * stepU - source.offsetU,
+                               v + first * stepV - source.offsetV, stepU, stepV, last - first);
+    Kernels::AreaCompose({bits.get() + size_t(Y) * width + bx0 + first, 0, scratch.line.data(), 0, last - first, 1},
+                         nullptr, tinted, drawMode == kAdditive, false, partial);
   }
   PixelsChanged();
 }
@@ -503,35 +568,14 @@ void MakeAxisFilter(int destFrom, int destTo, int srcSize, int dstSize, bool mir
 // grow, so a stretch allocates nothing once one as large has been drawn.
 struct StretchScratch {
   AxisFilter cols, rows;
-  std::vector<uint32_t> premul;
-  std::vector<uint16_t> mid;
-  std::vector<uint32_t> sums;
-  std::vector<uint32_t> line;
+  std::vector<int32_t> colFirst;     // the column filter in the kernels' form
+  std::vector<uint32_t> colWeights;  // tap by tap, each weight in both 16-bit halves
+  std::vector<uint32_t> premul;      // one source row, premultiplied
+  std::vector<uint32_t> planes;      // horizontally filtered rows: a ring of (even, odd) planes
+  std::vector<Kernels::PlaneRow> taps;
+  std::vector<uint32_t> line;      // one destination row, straight pixels
+  std::vector<uint32_t> selfCopy;  // the source rectangle, when an image is drawn onto itself
 };
-
-inline uint32_t Premultiply(uint32_t p) {
-  const uint32_t a = p >> 24;
-  if (a == 255) return p;
-  const auto c = [a](uint32_t v) { return (v * a + 127) / 255; };
-  return a << 24 | c((p >> 16) & 0xFF) << 16 | c((p >> 8) & 0xFF) << 8 | c(p & 0xFF);
-}
-
-// 255 / a in 16.16 fixed point, so un-premultiplying needs no division per pixel.
-struct UnpremultiplyTable {
-  uint32_t scale[256];
-  constexpr UnpremultiplyTable() : scale() {
-    for (uint32_t a = 1; a < 256; ++a) scale[a] = (255u * 65536u + a / 2) / a;
-  }
-};
-constexpr UnpremultiplyTable kUnpremultiply;
-
-inline uint32_t Unpremultiply(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
-  if (a == 0) return 0;
-  if (a == 255) return 0xFF000000u | r << 16 | g << 8 | b;
-  const uint32_t k = kUnpremultiply.scale[a];
-  const auto c = [k](uint32_t v) { return std::min<uint32_t>(255, (v * k + 32768) >> 16); };
-  return a << 24 | c(r) << 16 | c(g) << 8 | c(b);
-}
 
 }  // namespace
 
@@ -551,102 +595,100 @@ void MemoryImage::BlitStretchedSoftware(MemoryImage* src, const Rect& destRect, 
   const int x1 = int(visible.right), y1 = int(visible.bottom);
   if (x1 <= x0 || y1 <= y0) return;
   if (!src->bits && !src->GetPixels()) return;
+  thread_local StretchScratch scratch;
+  // The source rows, read through rowAt(y) from column srcRect.x on. An image drawn onto itself
+  // reads from a copy taken before anything is drawn.
   const uint32_t* spx = src->bits.get();
-  const int sw = src->width;
+  ptrdiff_t sw = src->width;
+  if (src == this) {
+    std::vector<uint32_t>& copy = scratch.selfCopy;
+    copy.resize(size_t(srcRect.width) * size_t(srcRect.height));
+    for (int r = 0; r < srcRect.height; ++r)
+      std::memcpy(&copy[size_t(r) * size_t(srcRect.width)], spx + size_t(srcRect.y + r) * size_t(sw) + srcRect.x,
+                  size_t(srcRect.width) * 4);
+    spx = copy.data();
+    sw = srcRect.width;
+  }
+  const bool copied = src == this;
+  const auto rowAt = [&](int sy) {
+    return copied ? spx + size_t(sy - srcRect.y) * size_t(sw) : spx + size_t(sy) * size_t(sw) + size_t(srcRect.x);
+  };
+  const int outW = x1 - x0;
+  std::vector<uint32_t>& line = scratch.line;
+  line.resize(size_t(outW));
 
   if (fastStretch) {
-    // Nearest pixel, and only in plain white.
+    // Nearest pixel, and only in plain white. Each destination row is gathered from its source row
+    // (rows repeated by an enlargement are gathered once) and composed by the row kernels.
     if (!IsWhite(color)) return;
     const bool opaqueDest = IsOpaqueDestination();
     const double stepX = double(srcRect.width) / destRect.width, stepY = double(srcRect.height) / destRect.height;
+    std::vector<int32_t>& cols = scratch.colFirst;
+    cols.resize(size_t(outW));
+    for (int X = x0; X < x1; ++X) {
+      int64_t i = int64_t(X) - destRect.x;
+      if (mirror) i = destRect.width - 1 - i;
+      cols[size_t(X - x0)] = std::min(srcRect.width - 1, int(i * stepX));
+    }
+    int gathered = -1;
     for (int Y = y0; Y < y1; ++Y) {
       const int sy = srcRect.y + std::min(srcRect.height - 1, int((int64_t(Y) - destRect.y) * stepY));
-      uint32_t* dst = bits.get() + size_t(Y) * width;
-      for (int X = x0; X < x1; ++X) {
-        int64_t i = int64_t(X) - destRect.x;
-        if (mirror) i = destRect.width - 1 - i;
-        const int sx = srcRect.x + std::min(srcRect.width - 1, int(i * stepX));
-        const uint32_t s = spx[size_t(sy) * sw + sx];
-        dst[X] = opaqueDest ? Blend::OverOpaqueCopy(dst[X], s) : Blend::Over(dst[X], s);
-      }
+      if (sy != gathered) Kernels::RowGather(line.data(), rowAt(sy), cols.data(), outW);
+      gathered = sy;
+      Kernels::AreaCompose({bits.get() + size_t(Y) * width + x0, 0, line.data(), 0, outW, 1}, nullptr, nullptr, false,
+                           opaqueDest, false);
     }
     PixelsChanged();
     return;
   }
 
-  // Separable resampling of premultiplied pixels: a horizontal pass over the source rows that the
-  // visible destination rows need, into 16-bit channels (value * 256), then a vertical pass per
-  // destination row.
-  thread_local StretchScratch scratch;
+  // Separable resampling of premultiplied pixels: a horizontal pass over each source row that the
+  // visible destination rows need, into planes of 16-bit channels (value * 256), then a vertical
+  // pass per destination row. Source rows are filtered when first needed and kept in a ring as
+  // deep as the vertical filter, so the working rows stay in cache.
   MakeAxisFilter(int(x0 - int64_t(destRect.x)), int(x1 - int64_t(destRect.x)), srcRect.width, destRect.width, mirror,
                  scratch.cols);
   MakeAxisFilter(int(y0 - int64_t(destRect.y)), int(y1 - int64_t(destRect.y)), srcRect.height, destRect.height, false,
                  scratch.rows);
   const AxisFilter& cols = scratch.cols;
   const AxisFilter& rows = scratch.rows;
-  const int outW = x1 - x0;
   const int needTop = rows.first.front();
   const int needBottom = std::min(srcRect.height, rows.first.back() + rows.taps);
   const int needRows = needBottom - needTop;
   const int colFrom = *std::min_element(cols.first.begin(), cols.first.end());
   const int colTo = std::min(srcRect.width, *std::max_element(cols.first.begin(), cols.first.end()) + cols.taps);
   const int srcSpan = colTo - colFrom;
-  std::vector<uint32_t>& premul = scratch.premul;
-  premul.assign(size_t(srcSpan) + size_t(cols.taps), 0);  // padded: trailing weights are 0
-  std::vector<uint16_t>& mid = scratch.mid;
-  mid.resize(size_t(needRows) * size_t(outW) * 4);
-  for (int r = 0; r < needRows; ++r) {
-    const uint32_t* line = spx + size_t(srcRect.y + needTop + r) * sw + srcRect.x + colFrom;
-    for (int k = 0; k < srcSpan; ++k) premul[size_t(k)] = Premultiply(line[k]);
-    uint16_t* out = &mid[size_t(r) * size_t(outW) * 4];
-    for (int n = 0; n < outW; ++n) {
-      const uint32_t* p = &premul[size_t(cols.first[size_t(n)] - colFrom)];
-      const uint16_t* w = &cols.weight[size_t(n) * size_t(cols.taps)];
-      uint32_t a = 0, cr = 0, cg = 0, cb = 0;
-      for (int k = 0; k < cols.taps; ++k) {
-        a += w[k] * (p[k] >> 24);
-        cr += w[k] * ((p[k] >> 16) & 0xFF);
-        cg += w[k] * ((p[k] >> 8) & 0xFF);
-        cb += w[k] * (p[k] & 0xFF);
-      }
-      out[n * 4 + 0] = uint16_t(a);
-      out[n * 4 + 1] = uint16_t(cr);
-      out[n * 4 + 2] = uint16_t(cg);
-      out[n * 4 + 3] = uint16_t(cb);
+  scratch.colFirst.resize(size_t(outW));
+  scratch.colWeights.resize(size_t(outW) * size_t(cols.taps));
+  for (int n = 0; n < outW; ++n) {
+    scratch.colFirst[size_t(n)] = cols.first[size_t(n)] - colFrom;
+    for (int k = 0; k < cols.taps; ++k) {
+      const uint32_t w = cols.weight[size_t(n) * size_t(cols.taps) + size_t(k)];
+      scratch.colWeights[size_t(k) * size_t(outW) + size_t(n)] = w | w << 16;
     }
   }
-  // Vertical pass: each destination row is summed channel by channel (a loop the compiler
-  // vectorises), turned back into straight pixels, and composed by the row kernels.
-  const size_t rowStride = size_t(outW) * 4;
-  std::vector<uint32_t>& sums = scratch.sums;
-  sums.resize(rowStride);
-  std::vector<uint32_t>& line = scratch.line;
-  line.resize(static_cast<size_t>(outW));
+  std::vector<uint32_t>& premul = scratch.premul;
+  premul.assign(size_t(srcSpan) + size_t(cols.taps), 0);  // padded: trailing weights are 0
+  const int ring = std::min(rows.taps, needRows);
+  const size_t planeSize = size_t(outW);
+  scratch.planes.resize(size_t(ring) * 2 * planeSize);
+  const auto plane = [&](int r) { return &scratch.planes[size_t(r % ring) * 2 * planeSize]; };
+  scratch.taps.resize(size_t(rows.taps));
+  int filtered = 0;  // source rows (from needTop) filtered so far
   const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
   for (int Y = y0; Y < y1; ++Y) {
     const int n = Y - y0;
     const int top = rows.first[size_t(n)] - needTop;
-    const uint16_t* w = &rows.weight[size_t(n) * size_t(rows.taps)];
     const int taps = std::min(rows.taps, needRows - top);
-    const uint16_t* m = &mid[size_t(top) * rowStride];
-    if (taps == 2) {  // every enlargement: two rows
-      const uint32_t w0 = w[0], w1 = w[1];
-      const uint16_t* m1 = m + rowStride;
-      for (size_t j = 0; j < rowStride; ++j) sums[j] = (w0 * m[j] + w1 * m1[j] + 32768) >> 16;
-    } else {
-      for (size_t j = 0; j < rowStride; ++j) sums[j] = 32768;
-      for (int k = 0; k < taps; ++k) {
-        const uint32_t wk = w[k];
-        const uint16_t* mk = m + size_t(k) * rowStride;
-        for (size_t j = 0; j < rowStride; ++j) sums[j] += wk * mk[j];
-      }
-      for (size_t j = 0; j < rowStride; ++j) sums[j] >>= 16;
+    for (; filtered < top + taps; ++filtered) {
+      Kernels::RowPremultiply(premul.data(), rowAt(srcRect.y + needTop + filtered) + colFrom, srcSpan);
+      uint32_t* even = plane(filtered);
+      Kernels::RowStretchHorizontal(even, even + planeSize, premul.data(), scratch.colFirst.data(),
+                                    scratch.colWeights.data(), cols.taps, outW);
     }
-    for (int i = 0; i < outW; ++i) {
-      const uint32_t* c = &sums[size_t(i) * 4];
-      line[size_t(i)] = Unpremultiply(std::min<uint32_t>(255, c[0]), std::min<uint32_t>(255, c[1]),
-                                      std::min<uint32_t>(255, c[2]), std::min<uint32_t>(255, c[3]));
-    }
+    for (int k = 0; k < taps; ++k) scratch.taps[size_t(k)] = {plane(top + k), plane(top + k) + planeSize};
+    Kernels::RowStretchVertical(line.data(), scratch.taps.data(), &rows.weight[size_t(n) * size_t(rows.taps)], taps,
+                                outW);
     uint32_t* dst = bits.get() + size_t(Y) * width + x0;
     if (IsWhite(color))
       Kernels::RowOver(dst, line.data(), outW);
@@ -705,6 +747,50 @@ void MemoryImage::WalkAndSample(MemoryImage* src, const Rect& area, const Rect& 
   const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
   // A forced-opaque destination is drawn as plain RGB: its alpha is left alone.
   const bool keepAlpha = modeForced && !hasTransparent && !hasTranslucent;
+  const bool stepped = blend && !tri && std::fabs(inverse.m[0][0]) < 256 && std::fabs(inverse.m[1][0]) < 256;
+  if (stepped) {
+    // Bilinear draws of a plain affine map step along each row in 16.16 fixed point, from a start
+    // worked out as the per-pixel form does every kSpan pixels, so rounding cannot drift. Each
+    // piece's positions that sample something form one run, sampled and composed by the kernels.
+    constexpr int kSpan = 32;
+    SampleScratch& scratch = TheSampleScratch();
+    const SampleSource source = SourceOf(spx, src->width, area, src == this, scratch);
+    scratch.line.resize(kSpan);
+    scratch.alphas.resize(kSpan);
+    const int64_t stepU = std::llround(double(inverse.m[0][0]) * 65536.0);
+    const int64_t stepV = std::llround(double(inverse.m[1][0]) * 65536.0);
+    const int64_t minU = (int64_t(area.x) - 1) << 16, minV = (int64_t(area.y) - 1) << 16;
+    const int64_t maxU = (int64_t(area.x) + area.width) << 16, maxV = (int64_t(area.y) + area.height) << 16;
+    for (int Y = box.y; Y < box.y + box.height; ++Y) {
+      uint32_t* dst = bits.get() + size_t(Y) * width;
+      for (int from = box.x; from < box.x + box.width; from += kSpan) {
+        const int count = std::min(kSpan, box.x + box.width - from);
+        const Vector2 local = inverse * Vector2{from + 0.5f, Y + 0.5f};
+        const double u0 = srcRect.x + double(local.x) - 0.5, v0 = srcRect.y + double(local.y) - 0.5;
+        if (!(std::fabs(u0) < 1e9 && std::fabs(v0) < 1e9)) continue;
+        const int64_t u = std::llround(u0 * 65536.0), v = std::llround(v0 * 65536.0);
+        const auto inside = [&](int i) {
+          const int64_t pu = u + i * stepU, pv = v + i * stepV;
+          return pu > minU && pv > minV && pu < maxU && pv < maxV;
+        };
+        int first = 0, last = count;
+        while (first < last && !inside(first)) ++first;
+        while (last > first && !inside(last - 1)) --last;
+        if (first == last) continue;
+        const int runLength = last - first;
+        uint32_t* out = dst + from + first;
+        if (keepAlpha) std::memcpy(scratch.alphas.data(), out, size_t(runLength) * 4);
+        Kernels::RowSampleBilinear(scratch.line.data(), source.view, u + first * stepU - source.offsetU,
+                                   v + first * stepV - source.offsetV, stepU, stepV, runLength);
+        Kernels::AreaCompose({out, 0, scratch.line.data(), 0, runLength, 1}, nullptr, white ? nullptr : &tint, false,
+                             false, false);
+        if (keepAlpha)
+          for (int i = 0; i < runLength; ++i) out[i] = (out[i] & 0xFFFFFF) | (scratch.alphas[size_t(i)] & 0xFF000000u);
+      }
+    }
+    PixelsChanged();
+    return;
+  }
   for (int Y = box.y; Y < box.y + box.height; ++Y) {
     uint32_t* dst = bits.get() + size_t(Y) * width;
     for (int X = box.x; X < box.x + box.width; ++X) {
