@@ -178,7 +178,11 @@ void WidgetContainer::MarkTopLevelAbove(WidgetList::iterator it) {
 }
 
 void WidgetContainer::MarkDirty(Widget* child) {
-  if (!child || child->dirty) return;
+  if (!child) return;
+  if (child->dirty) {
+    child->dirtyAreaOnly = false;  // a part was marked; now all of it is
+    return;
+  }
   MarkDirty();
   child->dirty = true;
   if (parent) return;
@@ -189,6 +193,23 @@ void WidgetContainer::MarkDirty(Widget* child) {
   }
   auto it = Find(child);
   if (it != children.end()) MarkTopLevelAbove(it);
+}
+
+void WidgetContainer::MarkDirtyArea(const Rect& area) {
+  const Rect inside = area.Intersection(Rect(0, 0, width, height));
+  if (inside.IsEmpty()) return;
+  if (!parent || parent->parent || notOpaque) {
+    MarkDirty();
+    return;
+  }
+  if (dirty) {
+    if (dirtyAreaOnly) dirtyArea = BoundingRect(dirtyArea, inside);
+    return;
+  }
+  MarkDirty();
+  if (!dirty) return;
+  dirtyAreaOnly = true;
+  dirtyArea = inside;
 }
 
 void WidgetContainer::MarkDirtyDeep() {
@@ -202,6 +223,7 @@ void WidgetContainer::MarkDirtyDeep(Widget* child) {
   if (!child) return;
   MarkDirtyDeep();
   child->dirty = true;
+  child->dirtyAreaOnly = false;
   if (parent) return;
 
   auto it = Find(child);
@@ -295,6 +317,7 @@ void WidgetContainer::Draw(Graphics*) {}
 
 void WidgetContainer::ClearDirtyTree(WidgetContainer* container) {
   container->dirty = false;
+  container->dirtyAreaOnly = false;
   for (Widget* child : container->children) ClearDirtyTree(child);
 }
 

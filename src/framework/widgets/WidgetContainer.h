@@ -36,6 +36,9 @@ class WidgetContainer {
   int lastUpdateCount = 0;  // the manager's updateCount when Update last ran
   int updateCount = 0;      // counted by Update
   bool dirty = false;
+  // Marked by MarkDirtyArea only: just dirtyArea (its own coordinates) is redrawn.
+  bool dirtyAreaOnly = false;
+  Rect dirtyArea;
   int x = 0;  // relative to the parent
   int y = 0;
   int width = 0;
@@ -84,6 +87,11 @@ class WidgetContainer {
   // As MarkDirty, and what lies under the child's area is redrawn too (it moved, hid or left).
   virtual void MarkDirtyDeep(Widget* child);
   virtual void MarkDirtyDeep();
+  // Marks only part of this container (its own coordinates) for redrawing, when nothing else of it
+  // changed: a small animation on a full-screen widget then costs its own area, drawn clipped,
+  // not the whole screen. Only a container placed directly in the manager, and not marked
+  // notOpaque, is drawn in part; any other marking of it makes the redraw whole again.
+  void MarkDirtyArea(const Rect& area);
 
   virtual void Attached(WidgetManager* manager);
   virtual void Detached(WidgetManager* manager);

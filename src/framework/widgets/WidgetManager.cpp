@@ -197,11 +197,17 @@ bool WidgetManager::DrawDirtyWidgets() {
         Graphics g(base);
         SetStretchModes(g);
         g.Translate(widget->x, widget->y);
+        Rect drawn(0, 0, widget->width, widget->height);
+        if (widget->dirtyAreaOnly) {
+          drawn = widget->dirtyArea;
+          g.IntersectClip(drawn.x, drawn.y, drawn.width, drawn.height);
+          widget->dirtyAreaOnly = false;
+        }
         widget->DrawTree(&flags, &g);
         drew = true;
-        const Rect onScreen =
-            Rect(widget->x - mouseDestRect.x, widget->y - mouseDestRect.y, widget->width, widget->height)
-                .Intersection(screenArea);
+        const Rect onScreen = Rect(widget->x + drawn.x - mouseDestRect.x, widget->y + drawn.y - mouseDestRect.y,
+                                   drawn.width, drawn.height)
+                                  .Intersection(screenArea);
         if (!onScreen.IsEmpty()) {
           lastDrawnRect = BoundingRect(lastDrawnRect, onScreen);
           lastDrawnPixels += int64_t(onScreen.width) * onScreen.height;

@@ -311,6 +311,32 @@ size_t ParticleSystem::ScaledSpriteBytes() const {
   return bytes;
 }
 
+Rect ParticleSystem::Bounds() const {
+  if (!image_ || liveCount_ == 0 || image_->width <= 0 || image_->height <= 0) return Rect();
+  // Half the image's diagonal covers it at any spin; two pixels more cover the rounding of
+  // positions and sizes on either drawing path.
+  const float halfDiagonal = 0.5f * std::hypot(float(image_->width), float(image_->height));
+  float left = 0, top = 0, right = 0, bottom = 0;
+  bool any = false;
+  for (int i = 0; i < liveCount_; ++i) {
+    const Particle& p = particles_[i];
+    if (!(p.size > 0) || !(p.size < kMaxDrawSize)) continue;
+    const float reach = halfDiagonal * p.size + 2;
+    const float x = offsetX_ + p.x, y = offsetY_ + p.y;
+    if (!std::isfinite(x) || !std::isfinite(y)) continue;
+    left = any ? std::min(left, x - reach) : x - reach;
+    top = any ? std::min(top, y - reach) : y - reach;
+    right = any ? std::max(right, x + reach) : x + reach;
+    bottom = any ? std::max(bottom, y + reach) : y + reach;
+    any = true;
+  }
+  if (!any) return Rect();
+  // Kept to a range where the rectangle's arithmetic cannot overflow.
+  const auto whole = [](float v) { return int(std::clamp(v, -1e6f, 1e6f)); };
+  const int x0 = whole(std::floor(left)), y0 = whole(std::floor(top));
+  return Rect(x0, y0, whole(std::ceil(right)) - x0, whole(std::ceil(bottom)) - y0);
+}
+
 void ParticleSystem::Draw(Graphics* g) const {
   if (!image_ || !g || liveCount_ == 0 || image_->width <= 0 || image_->height <= 0) return;
   g->SetDrawMode(additive_ ? DRAWMODE_ADDITIVE : DRAWMODE_NORMAL);

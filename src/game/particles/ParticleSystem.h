@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "framework/graphics/Rect.h"
+
 namespace Orva {
 
 class Graphics;
@@ -82,6 +84,8 @@ class ParticleSystem {
   // At most one simulation step per call with a fixed step; otherwise simulates dt.
   void Update(float dt);
   void Draw(Graphics* g) const;
+  // The area Draw covers now (empty when nothing would be drawn), in the coordinates it draws to.
+  Rect Bounds() const;
   // Stopped with no particle alive: the owner may delete it.
   bool IsFinished() const { return age_ == kStopped && liveCount_ == 0; }
   bool IsStopped() const { return age_ == kStopped; }

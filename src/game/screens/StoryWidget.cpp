@@ -184,8 +184,39 @@ void StoryWidget::Update() {
   }
   if ((mFirstBoss != 0 || bossIntro_) && !app_->mSlide.active) IntroduceGuardian();
   UpdateBlink();
+  // The glowing marker moves every update; the rest of the map changes seldom, and the whole map
+  // is then drawn again.
+  const Rect markerBefore = marker_ ? marker_->Bounds() : Rect();
   if (marker_) marker_->Update(kMarkerStep);
-  MarkDirty();
+  std::vector<int64_t> look = LookKey();
+  if (look != drawnLook_) {
+    drawnLook_ = std::move(look);
+    MarkDirty();
+  } else if (marker_) {
+    const Rect markerNow = marker_->Bounds();
+    if (markerBefore.IsEmpty())
+      MarkDirtyArea(markerNow);
+    else if (markerNow.IsEmpty())
+      MarkDirtyArea(markerBefore);
+    else
+      MarkDirtyArea(BoundingRect(markerBefore, markerNow));
+  }
+}
+
+std::vector<int64_t> StoryWidget::LookKey() const {
+  std::vector<int64_t> key{visible,
+                           mLevel,
+                           mStage,
+                           blinkToggle,
+                           app_->mLives,
+                           app_->mTotalScore,
+                           app_->mBoard ? app_->mBoard->stageCount : -1,
+                           x,
+                           y,
+                           width,
+                           height};
+  key.insert(key.end(), mAreas.begin(), mAreas.end());
+  return key;
 }
 
 void StoryWidget::IntroduceGuardian() {

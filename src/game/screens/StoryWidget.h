@@ -2,6 +2,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "framework/graphics/Rect.h"
 #include "framework/widgets/ButtonListener.h"
@@ -74,6 +75,9 @@ class StoryWidget : public Widget, public ButtonListener {
   void IntroduceGuardian();
   void UpdateBlink();
   void Play();
+  // Everything the map's picture shows but the marker: while it stays the same, only the marker's
+  // area is redrawn.
+  std::vector<int64_t> LookKey() const;
 
   GameApp* app_;
   std::unique_ptr<ButtonWidget> play_;
@@ -81,6 +85,7 @@ class StoryWidget : public Widget, public ButtonListener {
   std::unique_ptr<ParticleSystem> marker_;
   bool bossIntro_ = false;
   ScreenSlide* slide_ = nullptr;  // the application's, while the map slides away
+  std::vector<int64_t> drawnLook_;
 };
 
 }  // namespace Orva

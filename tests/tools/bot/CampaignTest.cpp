@@ -4,13 +4,16 @@
 // cannot be written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/graphics/MemoryImage.h"
 #include "framework/platform/KeyCodes.h"
+#include "framework/widgets/WidgetManager.h"
 #include "game/app/TestGameApp.h"
 #include "game/board/Board.h"
 #include "game/core/IniFile.h"
@@ -688,4 +691,33 @@ TEST_F(CampaignTest, AMenuTourVisitsEveryScreenTwiceAndLeavesNothingBehind) {
 }
 
 }  // namespace
+
+// At rest the map redraws only around its glowing marker, and what the player sees is exactly what
+// a whole redraw of the same moment gives.
+TEST_F(CampaignTest, TheMapAtRestRedrawsOnlyAroundItsMarkerAndLooksAsIfDrawnWhole) {
+  WriteProfile("Ann", "[DATA]\nLEVEL=3\nSTAGE=2\nFB=0\n");
+  Start();
+  app_->Load();
+  OpenMapPastTheGuardian();
+  ASSERT_EQ(app_->mScreenState, GameApp::STATE_MAP);
+  WidgetManager& manager = *app_->widgetManager;
+  int64_t largest = 0;
+  for (int i = 0; i < 300; ++i) {
+    app_->StepUntilUpdate();
+    if (manager.DrawDirtyWidgets()) largest = std::max(largest, manager.lastDrawnPixels);
+  }
+  EXPECT_GT(largest, 0) << "the marker glows";
+  EXPECT_LT(largest, 640 * 480 / 8) << "only the marker's area is drawn";
+
+  auto* screen = dynamic_cast<MemoryImage*>(manager.screenImage);
+  ASSERT_NE(screen, nullptr);
+  const std::vector<uint32_t> partly(screen->GetPixels(), screen->GetPixels() + 640 * 480);
+  app_->mStoryWidget->MarkDirty();
+  ASSERT_TRUE(manager.DrawDirtyWidgets());
+  const std::vector<uint32_t> whole(screen->GetPixels(), screen->GetPixels() + 640 * 480);
+  int differing = 0;
+  for (size_t i = 0; i < whole.size(); ++i) differing += (partly[i] & 0xFFFFFF) != (whole[i] & 0xFFFFFF);
+  EXPECT_EQ(differing, 0);
+}
+
 }  // namespace Orva
