@@ -196,7 +196,10 @@ AudioDevicePtr AudioDevice::Open(const std::string& name, const std::string& /*p
 AudioDevicePtr AudioDevice::OpenInBackground(AudioOutputOpener opener) {
   auto device = AudioDevicePtr(new AudioDevice());
   device->StartThreads(NullClock::Manual, true);
-  device->openerThread_ = std::thread([raw = device.get(), opener = std::move(opener)] { raw->OpenOutput(opener); });
+  device->openerThread_ = std::thread([raw = device.get(), opener = std::move(opener)] {
+    raw->OpenOutput(opener);
+    SdlAudioOutput::ReleaseThreadState();
+  });
   return device;
 }
 

@@ -38,6 +38,8 @@ SdlAudioOutput::~SdlAudioOutput() {
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
+void SdlAudioOutput::ReleaseThreadState() { SDL_TLSCleanup(); }
+
 void SdlAudioOutput::Start() { SDL_PauseAudioDevice(device_, 0); }
 void SdlAudioOutput::Stop() { SDL_PauseAudioDevice(device_, 1); }
 

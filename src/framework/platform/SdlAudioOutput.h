@@ -15,6 +15,9 @@ class SdlAudioOutput final : public AudioOutput {
  public:
   // Null with a reason in error when there is no device to open. The device starts paused.
   static std::unique_ptr<SdlAudioOutput> Open(AudioRenderFunction render, std::string& error);
+  // SDL keeps state (its error text) for each thread that calls it, and frees it by itself only
+  // for threads it made: a thread of ours that opened a device calls this before it ends.
+  static void ReleaseThreadState();
   ~SdlAudioOutput() override;
   SdlAudioOutput(const SdlAudioOutput&) = delete;
   SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
