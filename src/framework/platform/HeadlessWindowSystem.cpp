@@ -142,6 +142,14 @@ void HeadlessWindowSystem::QueueKeyUp(int key) { QueueMessage(MSG_KEYUP, uint64_
 
 void HeadlessWindowSystem::QueueChar(char ch) { QueueMessage(MSG_CHAR, uint8_t(ch), 1); }
 
+void HeadlessWindowSystem::QueuePadAdded(int pad) { QueueMessage(MSG_PADADDED, 0, pad); }
+
+void HeadlessWindowSystem::QueuePadButton(PadButton button, bool down, int pad) {
+  QueueMessage(down ? MSG_PADBUTTONDOWN : MSG_PADBUTTONUP, uint64_t(button), pad);
+}
+
+void HeadlessWindowSystem::QueuePadRemoved(int pad) { QueueMessage(MSG_PADREMOVED, 0, pad); }
+
 void HeadlessWindowSystem::QueueMouseMove(int x, int y) {
   mouseX_ = x;
   mouseY_ = y;

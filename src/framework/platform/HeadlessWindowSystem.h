@@ -67,6 +67,10 @@ class HeadlessWindowSystem : public WindowSystem {
   void QueueMouseDown(int x, int y, int button = 0, bool doubleClick = false);  // 0 left, 1 right, 2 middle
   void QueueMouseUp(int x, int y, int button = 0);
   void QueueMouseWheel(int x, int y, int delta);
+  // A game controller: plugged in, a button, unplugged (pad is the messages' pad number).
+  void QueuePadAdded(int pad = 0);
+  void QueuePadButton(PadButton button, bool down, int pad = 0);
+  void QueuePadRemoved(int pad = 0);
   size_t PendingMessages() const { return queue_.size(); }
   void SetActive(bool active) { active_ = active; }
   void SetMinimized(bool minimized) { minimized_ = minimized; }

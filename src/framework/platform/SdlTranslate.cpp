@@ -274,6 +274,32 @@ uint64_t MouseWheelWParam(int32_t notches, bool flipped, uint64_t keyBits) {
   return (keyBits & 0xFFFF) | (uint64_t(uint16_t(int16_t(delta))) << 16);
 }
 
+PadButton PadButtonFromSdl(int sdlButton) {
+  // SDL's buttons A, B, X, Y, back, guide, start, the sticks, the shoulders and the d-pad are
+  // numbered 0 to 14 in the same order as PadButton (checked where SDL's header is included).
+  // The rest (paddles, touchpad, the misc button) have no name here.
+  return sdlButton >= 0 && sdlButton <= int(PadButton::DPAD_RIGHT) ? PadButton(sdlButton) : PadButton::COUNT;
+}
+
+PadStickAxis::Change PadStickAxis::Update(int16_t value) {
+  constexpr int kPress = 16384, kRelease = 8192;  // half and a quarter of the axis' reach
+  PadButton want = held_;
+  if (held_ == PadButton::COUNT) {
+    if (value <= -kPress) want = negative_;
+    if (value >= kPress) want = positive_;
+  } else {
+    const bool stillHeld = held_ == negative_ ? value <= -kRelease : value >= kRelease;
+    if (!stillHeld) want = value <= -kPress ? negative_ : value >= kPress ? positive_ : PadButton::COUNT;
+  }
+  Change change;
+  if (want != held_) {
+    change.released = held_;
+    change.pressed = want;
+    held_ = want;
+  }
+  return change;
+}
+
 int MessageBoxFallbackAnswer(uint32_t flags) {
   switch (flags & kMessageBoxButtonsMask) {
     case MB_YESNO: return IDNO;

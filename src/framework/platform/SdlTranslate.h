@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "framework/platform/WindowMessage.h"
+
 namespace Orva {
 
 // The virtual key number for a key, 0 when it has none. Letters, digits and punctuation follow
@@ -55,6 +57,28 @@ uint64_t MouseKeyBits(uint32_t sdlButtonMask, uint16_t keyMods);
 // The wheel message's wParam: MK_* bits, and the wheel's notches times 120 in the high word,
 // up positive. Notches beyond what the 16-bit field holds are cut to its limit.
 uint64_t MouseWheelWParam(int32_t notches, bool flipped, uint64_t keyBits);
+
+// The pad button for an SDL game-controller button (SDL_GameControllerButton as a plain number);
+// PadButton::COUNT for buttons the framework has no name for.
+PadButton PadButtonFromSdl(int sdlButton);
+
+// One stick axis as two direction buttons: a direction is pressed when the axis passes half its
+// reach and let go when it falls back under a quarter, so a stick resting near the threshold
+// does not chatter. Update gives the buttons that went down and up, COUNT for none.
+class PadStickAxis {
+ public:
+  PadStickAxis(PadButton negative, PadButton positive) : negative_(negative), positive_(positive) {}
+  struct Change {
+    PadButton released = PadButton::COUNT;
+    PadButton pressed = PadButton::COUNT;
+  };
+  Change Update(int16_t value);
+  PadButton Held() const { return held_; }
+
+ private:
+  PadButton negative_, positive_;
+  PadButton held_ = PadButton::COUNT;
+};
 
 // The low four bits of message box flags choose the buttons.
 inline constexpr uint32_t kMessageBoxButtonsMask = 0x0F;

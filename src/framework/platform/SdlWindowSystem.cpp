@@ -21,6 +21,13 @@ namespace {
 
 constexpr uint32_t kSdlServices = SDL_INIT_VIDEO | SDL_INIT_EVENTS;
 
+// PadButtonFromSdl takes SDL's buttons by number, in PadButton's order.
+static_assert(SDL_CONTROLLER_BUTTON_A == int(PadButton::SOUTH) && SDL_CONTROLLER_BUTTON_B == int(PadButton::EAST) &&
+              SDL_CONTROLLER_BUTTON_X == int(PadButton::WEST) && SDL_CONTROLLER_BUTTON_Y == int(PadButton::NORTH) &&
+              SDL_CONTROLLER_BUTTON_START == int(PadButton::START) &&
+              SDL_CONTROLLER_BUTTON_RIGHTSHOULDER == int(PadButton::RIGHT_SHOULDER) &&
+              SDL_CONTROLLER_BUTTON_DPAD_RIGHT == int(PadButton::DPAD_RIGHT));
+
 void ReportSdlError(const char* what) { std::fprintf(stderr, "SDL: %s: %s\n", what, SDL_GetError()); }
 
 // SDL is shut down only when nothing else in the process still has a part of it running.
@@ -110,7 +117,12 @@ std::unique_ptr<SdlWindowSystem> SdlWindowSystem::Create() {
     QuitSdlIfUnused();
     return nullptr;
   }
-  return std::unique_ptr<SdlWindowSystem>(new SdlWindowSystem());
+  auto system = std::unique_ptr<SdlWindowSystem>(new SdlWindowSystem());
+  // Pads by the place of their buttons (south is the lower face button on every make), not by
+  // the letters printed on them. Without pad support the game still runs.
+  SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+  system->padsStarted_ = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
+  return system;
 }
 
 SdlWindowSystem::SdlWindowSystem() : start_(std::chrono::steady_clock::now()) {}
@@ -121,6 +133,8 @@ SdlWindowSystem::~SdlWindowSystem() {
   for (SDL_Cursor* cursor : systemCursors_) {
     if (cursor) SDL_FreeCursor(cursor);
   }
+  for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad.controller);
+  if (padsStarted_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   SDL_QuitSubSystem(kSdlServices);
   QuitSdlIfUnused();
 }
@@ -499,6 +513,48 @@ void SdlWindowSystem::Translate(const SDL_Event& event) {
                              MouseKeyBits(buttons_, keyMods_)),
             MakeLParam(mouseX_, mouseY_));
       break;
+    case SDL_CONTROLLERDEVICEADDED: {
+      // Also sent at start for the pads already plugged in. which is the device's index here.
+      SDL_GameController* controller = SDL_GameControllerOpen(event.cdevice.which);
+      if (!controller) break;
+      const int32_t id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
+      if (pads_.count(id)) {
+        SDL_GameControllerClose(controller);  // opened twice: SDL counts it, and one close will do
+        break;
+      }
+      pads_.emplace(id, Pad{controller});
+      Queue(MSG_PADADDED, 0, id);
+      break;
+    }
+    case SDL_CONTROLLERDEVICEREMOVED: {
+      auto pad = pads_.find(event.cdevice.which);  // the instance id here
+      if (pad == pads_.end()) break;
+      SDL_GameControllerClose(pad->second.controller);
+      pads_.erase(pad);
+      Queue(MSG_PADREMOVED, 0, event.cdevice.which);
+      break;
+    }
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: {
+      if (!pads_.count(event.cbutton.which)) break;
+      const PadButton button = PadButtonFromSdl(event.cbutton.button);
+      if (button == PadButton::COUNT) break;
+      Queue(event.type == SDL_CONTROLLERBUTTONDOWN ? MSG_PADBUTTONDOWN : MSG_PADBUTTONUP, uint64_t(button),
+            event.cbutton.which);
+      break;
+    }
+    case SDL_CONTROLLERAXISMOTION: {
+      auto pad = pads_.find(event.caxis.which);
+      if (pad == pads_.end()) break;
+      PadStickAxis* axis = event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX   ? &pad->second.stickX
+                           : event.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY ? &pad->second.stickY
+                                                                           : nullptr;
+      if (!axis) break;
+      const PadStickAxis::Change change = axis->Update(event.caxis.value);
+      if (change.released != PadButton::COUNT) Queue(MSG_PADBUTTONUP, uint64_t(change.released), event.caxis.which);
+      if (change.pressed != PadButton::COUNT) Queue(MSG_PADBUTTONDOWN, uint64_t(change.pressed), event.caxis.which);
+      break;
+    }
     case SDL_RENDER_DEVICE_RESET:
       // Renderer and texture are gone with the device; the next Present makes them again.
       rendererLost_ = true;

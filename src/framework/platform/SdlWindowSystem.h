@@ -19,6 +19,7 @@ struct SDL_Texture;
 struct SDL_Cursor;
 struct SDL_Rect;
 struct SDL_Surface;
+struct _SDL_GameController;
 union SDL_Event;
 
 namespace Orva {
@@ -131,6 +132,15 @@ class SdlWindowSystem : public WindowSystem {
   // compared with it and only what changed is sent.
   std::vector<uint32_t> shown_;
   std::vector<SDL_Rect> changedRects_;
+
+  // The game controllers plugged in, by SDL's instance id (the messages' pad number).
+  struct Pad {
+    _SDL_GameController* controller = nullptr;
+    PadStickAxis stickX{PadButton::STICK_LEFT, PadButton::STICK_RIGHT};
+    PadStickAxis stickY{PadButton::STICK_UP, PadButton::STICK_DOWN};
+  };
+  std::map<int32_t, Pad> pads_;
+  bool padsStarted_ = false;
 
   std::deque<WindowMessage> pending_;
   bool pumpNext_ = true;

@@ -39,6 +39,37 @@ enum WindowMessageId : uint32_t {
   MSG_MBUTTONUP = 0x0208,
   MSG_MBUTTONDBLCLK = 0x0209,
   MSG_MOUSEWHEEL = 0x020A,  // wParam: MK_* | delta << 16 (multiples of 120, up is positive)
+  // Game controllers, which the classic desktop has no messages for: numbered in the range it
+  // leaves to applications. lParam is the pad's number, stable while it stays plugged in.
+  MSG_PADBUTTONDOWN = 0x8100,  // wParam: PadButton
+  MSG_PADBUTTONUP = 0x8101,
+  MSG_PADADDED = 0x8102,
+  MSG_PADREMOVED = 0x8103,
+};
+
+// A controller's buttons, named by position as on the common pads (south is the lower face
+// button). The left stick's four directions count as buttons too, pressed past a threshold.
+enum class PadButton : uint32_t {
+  SOUTH,
+  EAST,
+  WEST,
+  NORTH,
+  BACK,
+  GUIDE,
+  START,
+  LEFT_STICK,
+  RIGHT_STICK,
+  LEFT_SHOULDER,
+  RIGHT_SHOULDER,
+  DPAD_UP,
+  DPAD_DOWN,
+  DPAD_LEFT,
+  DPAD_RIGHT,
+  STICK_UP,
+  STICK_DOWN,
+  STICK_LEFT,
+  STICK_RIGHT,
+  COUNT
 };
 
 enum SizeKind : uint32_t { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "framework/platform/FrameScaling.h"
 #include "framework/platform/KeyCodes.h"
@@ -19,6 +20,31 @@ namespace {
 
 int Key(SDL_Keycode key, int scancode = SDL_SCANCODE_UNKNOWN, bool numLock = true) {
   return VirtualKeyFromSdl(key, scancode, numLock);
+}
+
+// A stick pushed past half its reach presses its direction; it is let go only under a quarter, so a
+// stick resting near the threshold does not chatter, and flipping sides lets one go before the
+// other is pressed.
+TEST(PadTranslation, StickDirectionsPressPastHalfAndLetGoUnderAQuarter) {
+  PadStickAxis axis(PadButton::STICK_LEFT, PadButton::STICK_RIGHT);
+  const auto step = [&](int16_t value) {
+    const PadStickAxis::Change change = axis.Update(value);
+    return std::make_pair(change.released, change.pressed);
+  };
+  constexpr PadButton kNone = PadButton::COUNT;
+  EXPECT_EQ(step(16000), std::make_pair(kNone, kNone));
+  EXPECT_EQ(step(16384), std::make_pair(kNone, PadButton::STICK_RIGHT));
+  EXPECT_EQ(step(9000), std::make_pair(kNone, kNone)) << "between a quarter and half: still held";
+  EXPECT_EQ(step(20000), std::make_pair(kNone, kNone));
+  EXPECT_EQ(step(-32768), std::make_pair(PadButton::STICK_RIGHT, PadButton::STICK_LEFT));
+  EXPECT_EQ(step(-8192), std::make_pair(kNone, kNone));
+  EXPECT_EQ(step(-8191), std::make_pair(PadButton::STICK_LEFT, kNone));
+  EXPECT_EQ(axis.Held(), kNone);
+
+  EXPECT_EQ(PadButtonFromSdl(0), PadButton::SOUTH);
+  EXPECT_EQ(PadButtonFromSdl(14), PadButton::DPAD_RIGHT);
+  EXPECT_EQ(PadButtonFromSdl(15), PadButton::COUNT) << "no name for the misc button";
+  EXPECT_EQ(PadButtonFromSdl(-1), PadButton::COUNT);
 }
 
 TEST(SdlKeyTranslation, LettersDigitsAndFunctionKeysUseTheirVirtualNumbers) {

@@ -394,6 +394,40 @@ TEST_F(SdlWindowSmokeTest, KeyAndTextEventsBecomeKeyAndCharacterMessages) {
   }
 }
 
+// A pad plugged in and out while the window runs, through SDL's virtual controller: its buttons by
+// place, its stick as directions, and each change once.
+TEST_F(SdlWindowSmokeTest, APadPluggedInPressedAndUnpluggedBecomesPadMessages) {
+  ASSERT_NE(Open(true), 0u);
+  const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                               SDL_CONTROLLER_BUTTON_MAX, 0);
+  ASSERT_GE(device, 0) << SDL_GetError();
+  std::vector<WindowMessage> added = DrainOnly({MSG_PADADDED});
+  ASSERT_EQ(added.size(), 1u);
+  const int32_t pad = int32_t(added[0].lParam);
+  SDL_Joystick* joystick = SDL_JoystickFromInstanceID(pad);
+  ASSERT_NE(joystick, nullptr);
+
+  const auto padMessages = [&] { return DrainOnly({MSG_PADBUTTONDOWN, MSG_PADBUTTONUP}); };
+  ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 1), 0);
+  std::vector<WindowMessage> pressed = padMessages();
+  ASSERT_EQ(pressed.size(), 1u);
+  EXPECT_EQ(pressed[0].message, uint32_t(MSG_PADBUTTONDOWN));
+  EXPECT_EQ(pressed[0].wParam, uint64_t(PadButton::SOUTH));
+  EXPECT_EQ(pressed[0].lParam, pad);
+  ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_A, 0), 0);
+  EXPECT_EQ(padMessages().size(), 1u);
+
+  ASSERT_EQ(SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, -30000), 0);
+  std::vector<WindowMessage> stick = padMessages();
+  ASSERT_EQ(stick.size(), 1u);
+  EXPECT_EQ(stick[0].wParam, uint64_t(PadButton::STICK_LEFT));
+
+  ASSERT_EQ(SDL_JoystickDetachVirtual(device), 0);
+  std::vector<WindowMessage> removed = DrainOnly({MSG_PADREMOVED});
+  ASSERT_EQ(removed.size(), 1u);
+  EXPECT_EQ(removed[0].lParam, pad);
+}
+
 TEST_F(SdlWindowSmokeTest, ClipboardKeepsLatin1TextAndHandsSdlUtf8) {
   ASSERT_NE(Open(true), 0u);
   system->SetClipboardText("caf\xE9 \xA9");
