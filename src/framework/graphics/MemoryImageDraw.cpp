@@ -94,6 +94,26 @@ SampleSource SourceOf(const uint32_t* px, int stride, const Rect& area, bool sel
   return {{copy.data(), area.width, 0, 0, area.width, area.height}, int64_t(area.x) << 16, int64_t(area.y) << 16};
 }
 
+// What every sampling draw settles before its rows: whether the source has alpha to blend, the
+// tint (null for plain white), the working rows, and what to read (a copy when an image is drawn
+// onto itself). It points into itself, so it is made in place and never copied.
+struct SamplingDraw {
+  SamplingDraw(MemoryImage& src, const Rect& area, const Color& color, bool self)
+      : partial((src.UpdateAlphaFlags(), src.hasTransparent || src.hasTranslucent)),
+        tintValue(Blend::MakeTint(color.red, color.green, color.blue, color.alpha)),
+        tint(IsWhite(color) ? nullptr : &tintValue),
+        scratch(TheSampleScratch()),
+        source(SourceOf(src.bits.get(), src.width, area, self, scratch)) {}
+  SamplingDraw(const SamplingDraw&) = delete;
+  SamplingDraw& operator=(const SamplingDraw&) = delete;
+
+  const bool partial;
+  const Blend::Tint tintValue;
+  const Blend::Tint* const tint;
+  SampleScratch& scratch;
+  const SampleSource source;
+};
+
 }  // namespace
 
 bool MemoryImage::IsOpaqueDestination() const {
@@ -400,16 +420,11 @@ void MemoryImage::BlitSubpixel(Image* image, float x, float y, const Rect& srcRe
          drawMode);
     return;
   }
-  src->UpdateAlphaFlags();
-  const bool partial = src->hasTransparent || src->hasTranslucent;
-  const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
-  const Blend::Tint* tinted = IsWhite(color) ? nullptr : &tint;
-  SampleScratch& scratch = TheSampleScratch();
-  const SampleSource source = SourceOf(src->bits.get(), src->width, area, src == this, scratch);
-  const Kernels::Source& view = source.view;
+  const SamplingDraw draw(*src, area, color, src == this);
+  const Kernels::Source& view = draw.source.view;
   const int n = walk.width;
   // Source row sy from column sx0 on, n + 1 pixels, with pixels outside the area transparent.
-  const int64_t viewX0 = sx0 - (source.offsetU >> 16);
+  const int64_t viewX0 = sx0 - (draw.source.offsetU >> 16);
   const auto fetch = [&](std::vector<uint32_t>& row, int64_t sy) {
     row.assign(size_t(n) + 1, 0);
     if (sy < view.y || sy >= int64_t(view.y) + view.height) return;
@@ -419,21 +434,21 @@ void MemoryImage::BlitSubpixel(Image* image, float x, float y, const Rect& srcRe
       std::memcpy(&row[size_t(from - viewX0)], view.px + size_t(sy) * size_t(view.stride) + size_t(from),
                   size_t(to - from) * 4);
   };
-  scratch.line.resize(size_t(n));
+  draw.scratch.line.resize(size_t(n));
   int64_t fetchedBelow = INT64_MIN;
   for (int Y = walk.y; Y < walk.y + walk.height; ++Y) {
-    const int64_t sy = sy0 + (Y - walk.y) - (source.offsetV >> 16);
+    const int64_t sy = sy0 + (Y - walk.y) - (draw.source.offsetV >> 16);
     if (sy + 1 < view.y || sy >= int64_t(view.y) + view.height) continue;
     // Going down a row, the row below becomes the row above.
     if (sy == fetchedBelow)
-      std::swap(scratch.above, scratch.below);
+      std::swap(draw.scratch.above, draw.scratch.below);
     else
-      fetch(scratch.above, sy);
-    fetch(scratch.below, sy + 1);
+      fetch(draw.scratch.above, sy);
+    fetch(draw.scratch.below, sy + 1);
     fetchedBelow = sy + 1;
-    Kernels::RowFilter2x2(scratch.line.data(), scratch.above.data(), scratch.below.data(), fx, fy, n);
-    Kernels::AreaCompose({bits.get() + size_t(Y) * width + walk.x, 0, scratch.line.data(), 0, n, 1}, nullptr, tinted,
-                         drawMode == kAdditive, false, partial);
+    Kernels::RowFilter2x2(draw.scratch.line.data(), draw.scratch.above.data(), draw.scratch.below.data(), fx, fy, n);
+    Kernels::AreaCompose({bits.get() + size_t(Y) * width + walk.x, 0, draw.scratch.line.data(), 0, n, 1}, nullptr,
+                         draw.tint, drawMode == kAdditive, false, draw.partial);
   }
   PixelsChanged();
 }
@@ -467,12 +482,7 @@ void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRec
   const int bx0 = walk.x, by0 = walk.y, by1 = walk.y + walk.height;
   if (walk.IsEmpty()) return;
   if (!src->bits && !src->GetPixels()) return;  // a palette source reads through its expanded pixels
-  src->UpdateAlphaFlags();
-  const bool partial = src->hasTransparent || src->hasTranslucent;
-  const Blend::Tint tint = Blend::MakeTint(color.red, color.green, color.blue, color.alpha);
-  const Blend::Tint* tinted = IsWhite(color) ? nullptr : &tint;
-  SampleScratch& scratch = TheSampleScratch();
-  const SampleSource source = SourceOf(src->bits.get(), src->width, area, src == this, scratch);
+  const SamplingDraw draw(*src, area, color, src == this);
   // Source position of destination pixel (X, Y): its centre turned back about the rotation
   // centre, then offset into the source rectangle, where pixel centres lie on whole numbers.
   // Stepped along each row in 16.16 fixed point.
@@ -481,7 +491,7 @@ void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRec
   // Positions more than a pixel outside the source rectangle sample nothing.
   const int64_t minU = (int64_t(area.x) - 1) << 16, minV = (int64_t(area.y) - 1) << 16;
   const int64_t maxU = (int64_t(area.x) + area.width) << 16, maxV = (int64_t(area.y) + area.height) << 16;
-  scratch.line.resize(size_t(walk.width));
+  draw.scratch.line.resize(size_t(walk.width));
   for (int Y = by0; Y < by1; ++Y) {
     const double ddx = bx0 + 0.5 - cx, ddy = Y + 0.5 - cy;
     const double u0 = ca * ddx - sa * ddy + baseU, v0 = sa * ddx + ca * ddy + baseV;
@@ -500,10 +510,11 @@ void MemoryImage::BlitRotated(Image* image, float x, float y, const Rect& srcRec
     while (first < last && !inside(first)) ++first;
     while (last > first && !inside(last - 1)) --last;
     if (first == last) continue;
-    Kernels::RowSampleBilinear(scratch.line.data(), source.view, u + first * stepU - source.offsetU,
-                               v + first * stepV - source.offsetV, stepU, stepV, last - first);
-    Kernels::AreaCompose({bits.get() + size_t(Y) * width + bx0 + first, 0, scratch.line.data(), 0, last - first, 1},
-                         nullptr, tinted, drawMode == kAdditive, false, partial);
+    Kernels::RowSampleBilinear(draw.scratch.line.data(), draw.source.view, u + first * stepU - draw.source.offsetU,
+                               v + first * stepV - draw.source.offsetV, stepU, stepV, last - first);
+    Kernels::AreaCompose(
+        {bits.get() + size_t(Y) * width + bx0 + first, 0, draw.scratch.line.data(), 0, last - first, 1}, nullptr,
+        draw.tint, drawMode == kAdditive, false, draw.partial);
   }
   PixelsChanged();
 }
