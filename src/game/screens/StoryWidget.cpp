@@ -188,9 +188,9 @@ void StoryWidget::Update() {
   // is then drawn again.
   const Rect markerBefore = marker_ ? marker_->Bounds() : Rect();
   if (marker_) marker_->Update(kMarkerStep);
-  std::vector<int64_t> look = LookKey();
+  const Look look = LookKey();
   if (look != drawnLook_) {
-    drawnLook_ = std::move(look);
+    drawnLook_ = look;
     MarkDirty();
   } else if (marker_) {
     const Rect markerNow = marker_->Bounds();
@@ -203,19 +203,19 @@ void StoryWidget::Update() {
   }
 }
 
-std::vector<int64_t> StoryWidget::LookKey() const {
-  std::vector<int64_t> key{visible,
-                           mLevel,
-                           mStage,
-                           blinkToggle,
-                           app_->mLives,
-                           app_->mTotalScore,
-                           app_->mBoard ? app_->mBoard->stageCount : -1,
-                           x,
-                           y,
-                           width,
-                           height};
-  key.insert(key.end(), mAreas.begin(), mAreas.end());
+StoryWidget::Look StoryWidget::LookKey() const {
+  Look key{visible,
+           mLevel,
+           mStage,
+           blinkToggle,
+           app_->mLives,
+           app_->mTotalScore,
+           app_->mBoard ? app_->mBoard->stageCount : -1,
+           x,
+           y,
+           width,
+           height};
+  std::copy(mAreas.begin(), mAreas.end(), key.end() - kAreas);
   return key;
 }
 

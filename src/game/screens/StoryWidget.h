@@ -2,7 +2,6 @@
 
 #include <array>
 #include <memory>
-#include <vector>
 
 #include "framework/graphics/Rect.h"
 #include "framework/widgets/ButtonListener.h"
@@ -77,7 +76,8 @@ class StoryWidget : public Widget, public ButtonListener {
   void Play();
   // Everything the map's picture shows but the marker: while it stays the same, only the marker's
   // area is redrawn.
-  std::vector<int64_t> LookKey() const;
+  using Look = std::array<int64_t, 11 + kAreas>;
+  Look LookKey() const;
 
   GameApp* app_;
   std::unique_ptr<ButtonWidget> play_;
@@ -85,7 +85,7 @@ class StoryWidget : public Widget, public ButtonListener {
   std::unique_ptr<ParticleSystem> marker_;
   bool bossIntro_ = false;
   ScreenSlide* slide_ = nullptr;  // the application's, while the map slides away
-  std::vector<int64_t> drawnLook_;
+  Look drawnLook_{};
 };
 
 }  // namespace Orva
