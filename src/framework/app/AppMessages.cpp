@@ -28,7 +28,11 @@ bool IsQueuedKind(uint32_t message) {
     case MSG_DEADCHAR:
     case MSG_SYSKEYDOWN:
     case MSG_SYSKEYUP:
-    case MSG_TIMER: return true;
+    case MSG_TIMER:
+    case MSG_PADBUTTONDOWN:
+    case MSG_PADBUTTONUP:
+    case MSG_PADADDED:
+    case MSG_PADREMOVED: return true;
     default: return IsMouseMessage(message);
   }
 }
@@ -179,6 +183,17 @@ bool OrvaAppBase::HandleQueuedMessage() {
     widgetManager->KeyUp(int(message.wParam));
   } else if (kind == MSG_CHAR) {
     widgetManager->KeyChar(char(message.wParam & 0xFF));
+  } else if (kind == MSG_PADBUTTONDOWN) {
+    if (!uiHidden && message.wParam < uint32_t(PadButton::COUNT))
+      widgetManager->PadButtonDown(int(message.wParam), int(message.lParam));
+  } else if (kind == MSG_PADBUTTONUP) {
+    if (message.wParam < uint32_t(PadButton::COUNT))
+      widgetManager->PadButtonUp(int(message.wParam), int(message.lParam));
+  } else if (kind == MSG_PADADDED) {
+    PadAddedHook(int(message.lParam));
+  } else if (kind == MSG_PADREMOVED) {
+    widgetManager->PadRemoved(int(message.lParam));
+    PadRemovedHook(int(message.lParam));
   } else if (kind == MSG_MOVE) {
     if (windowIsWindowed && !minimized && !shutdown) {
       const ScreenArea area = windowSystem->GetWindowArea(mainWindow);

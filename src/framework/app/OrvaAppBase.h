@@ -290,6 +290,9 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   virtual void ModalHiddenHook() {}
   virtual void GotFocusHook() {}
   virtual void LostFocusHook() {}
+  // A game controller plugged in or out (also those plugged in at start); pad is its number.
+  virtual void PadAddedHook(int pad) { (void)pad; }
+  virtual void PadRemovedHook(int pad) { (void)pad; }
   virtual bool SwallowsAltKey(char ch);
   virtual bool DeveloperKey(int) { return false; }
   virtual bool DeveloperKeyEx(int, bool, bool) { return false; }

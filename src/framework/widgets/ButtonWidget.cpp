@@ -27,6 +27,7 @@ double SnapBlend(double blend) {
 
 ButtonWidget::ButtonWidget(int buttonId, ButtonListener* buttonListener) : id(buttonId), listener(buttonListener) {
   notOpaque = true;
+  navigable = true;
   colors = {Color(0, 0, 0),       Color(0, 0, 0),       Color(0, 0, 0),
             Color(255, 255, 255), Color(132, 132, 132), Color(212, 212, 212)};
 }
@@ -91,11 +92,50 @@ void ButtonWidget::MouseUp(int mx, int my, int button, int clickCount) {
   MarkDirty();
 }
 
+void ButtonWidget::GotFocus() {
+  Widget::GotFocus();
+  FollowFocusLook();
+}
+
+void ButtonWidget::LostFocus() {
+  Widget::LostFocus();
+  FollowFocusLook();
+}
+
+void ButtonWidget::FocusLookChanged() {
+  Widget::FocusLookChanged();
+  FollowFocusLook();
+}
+
+void ButtonWidget::FollowFocusLook() {
+  const bool shown = ShowsFocus();
+  if (shown == focusHover_) return;
+  focusHover_ = shown;
+  MarkDirty();
+  // Under the mouse the listener has heard of the hover already.
+  if (isOver || !listener) return;
+  if (shown)
+    listener->OnButtonHoverStart(id);
+  else
+    listener->OnButtonHoverEnd(id);
+}
+
+bool ButtonWidget::Activate() {
+  if (disabled || !listener) return false;
+  MarkDirty();
+  // Copies: the listener may delete this button when it hears the press.
+  ButtonListener* const heard = listener;
+  const int buttonId = id;
+  heard->OnButtonPressed(buttonId, 1);
+  heard->OnButtonReleased(buttonId);
+  return true;
+}
+
 void ButtonWidget::Update() {
   Widget::Update();
   if (isDown && isOver && listener) listener->OnButtonHeld(id);
 
-  if (isOver) {
+  if (LooksHovered()) {
     if (hoverFadeIn > 0 && hoverBlend < 1) {
       hoverBlend = SnapBlend(std::min(1.0, hoverBlend + hoverFadeIn));
       MarkDirty();
@@ -148,12 +188,12 @@ void ButtonWidget::Draw(Graphics* g) {
         g->SetTintImages(true);
         DrawButtonPart(g, hoverPicture, hoverCell, 0, 0);
         g->SetTintImages(false);
-      } else if ((isOver || isDown) && HasOverLook()) {
+      } else if ((LooksHovered() || isDown) && HasOverLook()) {
         DrawButtonPart(g, hoverPicture, hoverCell, 0, 0);
       } else if (HasUpLook()) {
         DrawButtonPart(g, upPicture, upCell, 0, 0);
       }
-      labelColor = GetColor(isOver ? COLOR_LABEL_HILITE : COLOR_LABEL);
+      labelColor = GetColor(LooksHovered() ? COLOR_LABEL_HILITE : COLOR_LABEL);
     }
   } else {
     if (!bareLabel) {
@@ -185,7 +225,9 @@ void ButtonWidget::Draw(Graphics* g) {
       g->FillRect(1, height - 2, width - 2, 1);
       g->FillRect(width - 2, 1, 1, height - 2);
     }
-    labelColor = GetColor(isOver ? COLOR_LABEL_HILITE : COLOR_LABEL);
+    labelColor = GetColor(LooksHovered() ? COLOR_LABEL_HILITE : COLOR_LABEL);
+    // The plain look has no hover picture: the focus is a frame in the label's colour.
+    if (!bareLabel && ShowsFocus()) DrawFocusFrame(g, GetColor(COLOR_DARK_OUTLINE));
   }
 
   if (!label.empty()) {

@@ -62,6 +62,12 @@ class ButtonWidget : public Widget {
   void MouseUp(int mx, int my, int button, int clickCount) override;
   using Widget::MouseDown;
   using Widget::MouseUp;
+  // Keyboard and pad focus: while shown it looks and sounds like the mouse over the button (the
+  // listener hears a hover start and end); Enter, Space and the pad's south button press it.
+  void GotFocus() override;
+  void LostFocus() override;
+  void FocusLookChanged() override;
+  bool Activate() override;
 
   // Draws rect of upPicture at (x, y) when rect has a width, else the whole image.
   virtual void DrawButtonPart(Graphics* g, Image* image, const Rect& rect, int x, int y);
@@ -69,10 +75,18 @@ class ButtonWidget : public Widget {
   virtual void SetFont(Font* newFont);
   virtual bool LooksPressed();
 
+  // Under the mouse, or showing the keyboard's focus.
+  bool LooksHovered() const { return isOver || ShowsFocus(); }
   bool HasUpLook() const { return upPicture != nullptr || upCell.width != 0; }
   bool HasOverLook() const { return hoverPicture != nullptr || hoverCell.width != 0; }
   bool HasDownLook() const { return pressedPicture != nullptr || pressedCell.width != 0; }
   bool HasDisabledLook() const { return disabledPicture != nullptr || disabledCell.width != 0; }
+
+ private:
+  // Tells the listener of the focus look coming and going, as of the mouse's hover.
+  void FollowFocusLook();
+
+  bool focusHover_ = false;  // the listener heard a hover start for the focus look
 };
 
 }  // namespace Orva

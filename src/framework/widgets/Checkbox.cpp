@@ -8,6 +8,12 @@ namespace Orva {
 Checkbox::Checkbox(Image* unchecked, Image* checkedImage, int checkboxId, CheckboxListener* checkboxListener)
     : listener(checkboxListener), id(checkboxId), uncheckedPicture(unchecked), checkedPicture(checkedImage) {
   handCursorOnHover = true;
+  navigable = true;
+}
+
+bool Checkbox::Activate() {
+  SetChecked(!checked);
+  return true;
 }
 
 void Checkbox::SetChecked(bool isChecked, bool notify) {
@@ -40,6 +46,7 @@ void Checkbox::Draw(Graphics* g) {
     return;
   }
   if (uncheckedPicture && checkedPicture) g->DrawImage(checked ? checkedPicture : uncheckedPicture, 0, 0);
+  DrawFocusFrame(g, outlineColor);
 }
 
 }  // namespace Orva

@@ -37,6 +37,8 @@ class Checkbox : public Widget {
   void Draw(Graphics* g) override;
   void MouseDown(int mx, int my, int button, int clickCount) override;
   using Widget::MouseDown;
+  // Enter, Space and the pad's south button toggle it, as a press does.
+  bool Activate() override;
 };
 
 }  // namespace Orva

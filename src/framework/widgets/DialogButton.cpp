@@ -49,7 +49,7 @@ void DialogButton::Draw(Graphics* g) {
       g->SetTintImages(true);
       g->DrawImageNineSlice(cellOr(hoverCell), area, framePicture);
       g->SetTintImages(false);
-    } else if (isOver) {
+    } else if (LooksHovered()) {
       g->DrawImageNineSlice(cellOr(hoverCell), area, framePicture);
     } else {
       g->DrawImageNineSlice(upCell, area, framePicture);
@@ -70,7 +70,7 @@ void DialogButton::Draw(Graphics* g) {
 
   if (font && !label.empty()) {
     g->SetFont(font.get());
-    g->SetColor(GetColor(isOver ? COLOR_LABEL_HILITE : COLOR_LABEL));
+    g->SetColor(GetColor(LooksHovered() ? COLOR_LABEL_HILITE : COLOR_LABEL));
     const int ascent = font->GetAscent();
     const int labelX = (width - font->StringWidth(label)) / 2 + labelShiftX;
     const int labelY = labelShiftY + (ascent + height - ascent / 6 - font->GetAscentPadding() - 1) / 2;

@@ -8,6 +8,7 @@
 #include "framework/fonts/SysFont.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/platform/KeyCodes.h"
+#include "framework/platform/WindowMessage.h"
 #include "framework/widgets/WidgetManager.h"
 
 namespace Orva {
@@ -69,6 +70,7 @@ char ShortcutChar(int key) {
 
 EditWidget::EditWidget(int editId, EditListener* editListener) : id(editId), listener(editListener) {
   colors = {Color::White, Color::Black, Color::Black, Color::Black, Color::White};
+  navigable = true;
 }
 
 EditWidget::~EditWidget() = default;
@@ -337,6 +339,48 @@ void EditWidget::KeyDown(int key) {
     if (listener == nullptr || listener->AllowKey(id, key)) ProcessKey(key, 0);
   }
   Widget::KeyDown(key);
+}
+
+bool EditWidget::WantsKey(int key) { return key != KEYCODE_ESCAPE && key != KEYCODE_UP && key != KEYCODE_DOWN; }
+
+bool EditWidget::PadButtonDown(int button) {
+  switch (PadButton(button)) {
+    case PadButton::DPAD_UP:
+    case PadButton::STICK_UP: TurnPadLetter(1); return true;
+    case PadButton::DPAD_DOWN:
+    case PadButton::STICK_DOWN: TurnPadLetter(-1); return true;
+    case PadButton::DPAD_RIGHT:
+    case PadButton::STICK_RIGHT:
+      ClampPositions();
+      selectionStart = -1;
+      ProcessKey(0, kPadLetters[0]);
+      return true;
+    case PadButton::DPAD_LEFT:
+    case PadButton::STICK_LEFT:
+    case PadButton::WEST: ProcessKey(KEYCODE_BACK, 0); return true;
+    default: return false;
+  }
+}
+
+void EditWidget::TurnPadLetter(int step) {
+  ClampPositions();
+  // A selection (the whole text of a field just opened) is replaced, as typing replaces it.
+  if (HasSelection()) ProcessKey(KEYCODE_BACK, 0);
+  selectionStart = -1;
+  const std::string letters = kPadLetters;
+  const int count = int(letters.size());
+  if (cursorPos == 0) {
+    ProcessKey(0, letters[step > 0 ? 0 : size_t(count - 1)]);
+    return;
+  }
+  const size_t found = letters.find(text[size_t(cursorPos - 1)]);
+  const int from = found == std::string::npos ? (step > 0 ? -1 : 0) : int(found);
+  const char next = letters[size_t((from + step % count + count) % count)];
+  const std::string before = text;
+  ProcessKey(KEYCODE_BACK, 0);
+  ProcessKey(0, next);
+  // A field that refuses the letter (full, or a character it does not take) keeps the old one.
+  if (text.size() < before.size()) ProcessKey(0, before[size_t(cursorPos)]);
 }
 
 void EditWidget::KeyUp(int key) {

@@ -79,6 +79,13 @@ class EditWidget : public Widget {
   void KeyChar(char c) override;
   void KeyDown(int key) override;
   void KeyUp(int key) override;
+  // Every key but Escape, up and down, which leave the field to the manager's navigation.
+  bool WantsKey(int key) override;
+  // Typing with a pad, a letter at a time: up and down turn the letter before the cursor through
+  // kPadLetters (making one when there is none), right adds the next letter, left and the west
+  // button erase one. South (Enter) and east (Escape) are left to the manager.
+  bool PadButtonDown(int button) override;
+  static constexpr const char* kPadLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789 -_";
   void MouseEnter() override;
   void MouseLeave() override;
   void MouseDown(int mx, int my, int button, int clickCount) override;
@@ -118,6 +125,8 @@ class EditWidget : public Widget {
   // Puts cursorPos, selectionStart and leftPos back inside the text.
   void ClampPositions();
   bool CanTypeChar(char c);
+  // Replaces the letter before the cursor with the one step further through kPadLetters.
+  void TurnPadLetter(int step);
   // Replaces [from, to) by insert, shortened to what the limits leave room for; the cursor ends
   // after it and the selection is gone.
   void ReplaceRange(int from, int to, std::string insert);

@@ -7,6 +7,7 @@
 #include "framework/app/OrvaAppBase.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/platform/KeyCodes.h"
 #include "framework/widgets/ScrollbarWidget.h"
 #include "framework/widgets/WidgetManager.h"
 
@@ -25,6 +26,48 @@ ListWidget::ListWidget(int listId, Font* listFont, ListListener* listListener)
     : id(listId), font(listFont), listener(listListener), itemHeight(listFont ? listFont->GetHeight() : -1) {
   colors = {Color(255, 255, 255), Color(255, 255, 255), Color(0, 0, 0),
             Color(0, 192, 0),     Color(0, 0, 128),     Color(255, 255, 255)};
+  navigable = true;
+}
+
+bool ListWidget::WantsKey(int key) {
+  // At the first or last line the arrow goes on to the widgets beyond the list.
+  const bool inside = selectedIndex >= 0 && selectedIndex < LineCount();
+  if (key == KEYCODE_UP) return LineCount() > 0 && (!inside || selectedIndex > 0);
+  if (key == KEYCODE_DOWN) return LineCount() > 0 && (!inside || selectedIndex < LineCount() - 1);
+  return false;
+}
+
+void ListWidget::KeyDown(int key) {
+  if (!WantsKey(key) || LineCount() == 0) {
+    Widget::KeyDown(key);
+    return;
+  }
+  const bool inside = selectedIndex >= 0 && selectedIndex < LineCount();
+  int index = key == KEYCODE_DOWN ? (inside ? selectedIndex + 1 : 0) : (inside ? selectedIndex - 1 : LineCount() - 1);
+  index = std::clamp(index, 0, LineCount() - 1);
+  if (index < topLine) {
+    if (scrollbar)
+      scrollbar->SetPosition(index);
+    else
+      OnScrolled(0, index);
+  } else if (index + 1 > topLine + pageLines) {
+    const double top = index + 1 - std::max(1.0, std::floor(pageLines));
+    if (scrollbar)
+      scrollbar->SetPosition(top);
+    else
+      OnScrolled(0, top);
+  }
+  if (listener)
+    listener->OnListClicked(id, index, 1);
+  else
+    SetSelected(index);
+  MarkDirty();
+}
+
+bool ListWidget::Activate() {
+  if (!listener || selectedIndex < 0 || selectedIndex >= LineCount()) return false;
+  listener->OnListClicked(id, selectedIndex, 2);
+  return true;
 }
 
 std::vector<ListWidget*> ListWidget::Chain() {
@@ -216,6 +259,7 @@ void ListWidget::Draw(Graphics* g) {
     g->SetColor(GetColor(COLOR_OUTLINE));
     g->DrawRect(0, 0, width - 1, height - 1);
   }
+  DrawFocusFrame(g, GetColor(COLOR_SELECT));
 }
 
 void ListWidget::ZOrderChanged() {

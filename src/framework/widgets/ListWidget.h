@@ -97,6 +97,11 @@ class ListWidget : public Widget, public ScrollListener {
   void MouseDown(int mx, int my, int button, int clickCount) override;
   using Widget::MouseDown;
   void MouseWheel(int delta) override;
+  // Up and down select the line above or below (scrolled into view), except past the first or
+  // last line; the listener hears it as a click on that line, and Enter as a double click.
+  bool WantsKey(int key) override;
+  void KeyDown(int key) override;
+  bool Activate() override;
 
   void OnScrolled(int barId, double position) override;
 

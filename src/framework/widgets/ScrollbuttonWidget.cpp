@@ -12,7 +12,10 @@ const Color kShade(132, 132, 132);
 }  // namespace
 
 ScrollbuttonWidget::ScrollbuttonWidget(int buttonId, ButtonListener* buttonListener)
-    : ButtonWidget(buttonId, buttonListener) {}
+    : ButtonWidget(buttonId, buttonListener) {
+  // The list's own arrows scroll it; the bar's buttons are for the mouse.
+  navigable = false;
+}
 
 void ScrollbuttonWidget::Draw(Graphics* g) {
   const int w = width;

@@ -6,12 +6,32 @@
 #include "framework/app/OrvaAppBase.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
+#include "framework/platform/KeyCodes.h"
 #include "framework/widgets/WidgetManager.h"
 
 namespace Orva {
 
 Slider::Slider(Image* track, Image* thumb, int sliderId, SliderListener* sliderListener)
-    : listener(sliderListener), id(sliderId), trackPicture(track), thumbPicture(thumb) {}
+    : listener(sliderListener), id(sliderId), trackPicture(track), thumbPicture(thumb) {
+  navigable = true;
+}
+
+bool Slider::WantsKey(int key) {
+  return horizontal ? key == KEYCODE_LEFT || key == KEYCODE_RIGHT : key == KEYCODE_UP || key == KEYCODE_DOWN;
+}
+
+void Slider::KeyDown(int key) {
+  if (!WantsKey(key)) {
+    Widget::KeyDown(key);
+    return;
+  }
+  const double step = key == KEYCODE_RIGHT || key == KEYCODE_DOWN ? kKeyStep : -kKeyStep;
+  const double old = value;
+  SetValue(value + step);
+  if (value == old) return;
+  MarkDirty();
+  if (listener) listener->OnSliderMoved(id, value);
+}
 
 void Slider::SetValue(double newValue) {
   if (std::isnan(newValue)) return;
@@ -118,6 +138,7 @@ void Slider::Draw(Graphics* g) {
     g->DrawImage(thumbPicture, ThumbPosition(), (height - thumbPicture->height) / 2);
   else
     g->DrawImage(thumbPicture, (width - thumbPicture->width) / 2, ThumbPosition());
+  DrawFocusFrame(g, Color::White);
 }
 
 }  // namespace Orva

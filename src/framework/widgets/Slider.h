@@ -40,6 +40,11 @@ class Slider : public Widget {
   void MouseDrag(int mx, int my) override;
   void MouseUp(int mx, int my) override;
   void MouseLeave() override;
+  // The arrows along it (left and right, or up and down) move the value by kKeyStep; the
+  // listener hears each step.
+  bool WantsKey(int key) override;
+  void KeyDown(int key) override;
+  static constexpr double kKeyStep = 0.05;
   using Widget::MouseDown;
   using Widget::MouseUp;
 

@@ -120,6 +120,22 @@ void Widget::KeyDown(int key) {
 }
 
 void Widget::KeyUp(int) {}
+bool Widget::WantsKey(int) { return false; }
+bool Widget::Activate() { return false; }
+bool Widget::PadButtonDown(int) { return false; }
+void Widget::PadButtonUp(int) {}
+void Widget::FocusLookChanged() { MarkDirty(); }
+
+bool Widget::ShowsFocus() const { return hasFocus && widgetManager != nullptr && widgetManager->focusShown; }
+
+void Widget::DrawFocusFrame(Graphics* g, const Color& color) {
+  if (!ShowsFocus() || width < 4 || height < 4) return;
+  g->SetColor(color);
+  g->FillRect(0, 0, width, 2);
+  g->FillRect(0, height - 2, width, 2);
+  g->FillRect(0, 2, 2, height - 4);
+  g->FillRect(width - 2, 2, 2, height - 4);
+}
 void Widget::MouseEnter() {}
 void Widget::MouseLeave() {}
 void Widget::MouseMove(int, int) {}

@@ -43,6 +43,12 @@ class Widget : public WidgetContainer {
   bool takesFocusOnClick = false;
   Widget* tabPrev = nullptr;  // focus order for Tab and Shift+Tab
   Widget* tabNext = nullptr;
+  // Keyboard and pad navigation (the manager's arrows, Enter, Escape): the widget can be given
+  // the focus by the arrows; it is the first to get it when its screen comes to the front; it is
+  // what Escape (or the pad's east button) activates there, the screen's back or cancel action.
+  bool navigable = false;
+  bool navDefault = false;
+  bool navCancel = false;
 
   Widget();
   // A widget deleted while still in a tree takes itself out first.
@@ -70,6 +76,23 @@ class Widget : public WidgetContainer {
   // Tab moves the focus to tabNext, Shift+Tab to tabPrev.
   virtual void KeyDown(int key);
   virtual void KeyUp(int key);
+  // Whether the widget itself uses this key while it has the focus. Arrows, Enter, Space and
+  // Escape that it does not use move the focus or activate instead (see WidgetManager).
+  virtual bool WantsKey(int key);
+  // What Enter, Space or the pad's south button does to the focused widget; false when nothing.
+  virtual bool Activate();
+  // A pad button (a PadButton) while the widget has the focus; false leaves it to the manager,
+  // which treats it as the key it stands for. Held directions repeat, as keys do.
+  virtual bool PadButtonDown(int button);
+  virtual void PadButtonUp(int button);
+  // The focus is shown (keyboard or pad in use) or hidden (the mouse moved) while this widget
+  // has it; the default redraws.
+  virtual void FocusLookChanged();
+  // Has the focus and the manager shows it.
+  bool ShowsFocus() const;
+  // A frame inside the widget's rectangle while it ShowsFocus, for widgets without a hover look
+  // of their own.
+  void DrawFocusFrame(Graphics* g, const Color& color);
   virtual void MouseEnter();
   virtual void MouseLeave();
   virtual void MouseMove(int mx, int my);

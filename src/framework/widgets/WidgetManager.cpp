@@ -163,6 +163,8 @@ bool WidgetManager::UpdateWidgets() {
   ++updateCount;
   // The manager's own Update is skipped: its updateCount counts frames, not calls.
   lastUpdateCount = updateCount;
+  RepeatHeldPadButtons();
+  KeepFocusInFront();
   UpdateTree(&flags);
   return dirty;
 }
@@ -319,6 +321,8 @@ void WidgetManager::TrackUnlessPressed(int mx, int my) {
 
 void WidgetManager::MouseMove(int mx, int my) {
   NoteInput();
+  // The mouse in hand again: the keyboard's focus look goes until a key or pad button comes.
+  if (mx != lastMouseX || my != lastMouseY) SetFocusShown(false);
   if (heldButtons || capturedButtons) {
     MouseDrag(mx, my);
     return;
@@ -439,12 +443,6 @@ void WidgetManager::RecheckMouse() {
   }
 }
 
-void WidgetManager::KeyDown(int key) {
-  NoteInput();
-  if (key >= 0 && key < kTrackedKeys) keyDown[key] = true;
-  if (focusWidget) focusWidget->KeyDown(key);
-}
-
 void WidgetManager::KeyUp(int key) {
   NoteInput();
   if (key >= 0 && key < kTrackedKeys) keyDown[key] = false;
@@ -474,6 +472,7 @@ void WidgetManager::LostFocus() {
   for (int key = 0; key < kTrackedKeys; ++key)
     if (keyDown[key]) KeyUp(key);
   hasFocus = false;
+  heldPadButtons_.clear();
   if (focusWidget) focusWidget->LostFocus();
 }
 

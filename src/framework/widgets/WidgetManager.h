@@ -74,6 +74,14 @@ class WidgetManager : public WidgetContainer {
   // top-level widget are not counted.
   Rect lastDrawnRect;
   int64_t lastDrawnPixels = 0;
+  // Keyboard and pad navigation (WidgetNavigation.cpp). While focusShown the focused widget looks
+  // hovered: keys and pad buttons show it, a move of the mouse hides it. lastPad is the pad whose
+  // button came last (-1: none yet).
+  bool focusShown = false;
+  int lastPad = -1;
+  // A held pad direction repeats like a held key: after the delay, every interval (updates).
+  static constexpr int kPadRepeatDelay = 35;
+  static constexpr int kPadRepeatInterval = 5;
 
   explicit WidgetManager(OrvaAppBase* application = nullptr);
   ~WidgetManager() override;
@@ -110,6 +118,11 @@ class WidgetManager : public WidgetContainer {
   void KeyDown(int key);
   void KeyUp(int key);
   void KeyChar(char c);
+  // button is a PadButton; pad the pad's number.
+  void PadButtonDown(int button, int pad);
+  void PadButtonUp(int button, int pad);
+  // Its held buttons stop repeating.
+  void PadRemoved(int pad);
   void GotFocus();
   void LostFocus();
   bool IsKeyDown(int key) const { return key >= 0 && key < kTrackedKeys && keyDown[key]; }
@@ -133,6 +146,23 @@ class WidgetManager : public WidgetContainer {
 
   void InvalidateAll();
 
+  // ---- Navigation
+  // Arrows move the focus between navigable widgets (Widget::navigable) of the screen in front,
+  // to the nearest one in that direction; Enter and Space activate the focused one; Escape
+  // activates the screen's cancel widget (Widget::navCancel). A focused widget that is not
+  // navigable (a playing field) keeps every key, as does a navigable one for the keys it wants.
+  void SetFocusShown(bool shown);
+  // The screen the arrows move in: the modal widget, else the front-most visible top-level widget
+  // that holds the focus or a navigable widget. Null when there is none.
+  Widget* NavigationRoot();
+  // Visible, enabled, in the tree and not cut off by a modal widget.
+  bool CanNavigateTo(Widget* widget);
+  // The widget root gives the focus first: its navDefault widget, else its first in reading order.
+  Widget* DefaultNavigable(Widget* root);
+  // To the nearest navigable widget that way (a KEYCODE arrow) from the focused one; whether it
+  // moved.
+  bool MoveFocus(int arrowKey);
+
   // Drops the hover, press and focus of a widget that stops taking input (disabled).
   void ReleaseWidgetInput(Widget* widget);
 
@@ -150,6 +180,25 @@ class WidgetManager : public WidgetContainer {
   Widget* FindIn(WidgetContainer* container, int mx, int my, int flags, bool& belowModal, int* localX, int* localY);
   // Follows the mouse, except while a widget holds it (then only the position is noted).
   void TrackUnlessPressed(int mx, int my);
+
+  struct HeldPadButton {
+    int pad;
+    int button;
+    int heldSince;  // updateCount
+  };
+  // wasShown: whether the focus was shown before this key; a first arrow only shows it.
+  void RouteKey(int key, bool wasShown);
+  bool Navigate(int key, bool wasShown);
+  void DeliverPadButton(int button, bool wasShown);
+  void RepeatHeldPadButtons();
+  // While the focus is shown it stays on the screen in front (a dialog that opens takes it).
+  void KeepFocusInFront();
+  // The navigable widgets under root (root too), in tree order, into navigables_.
+  void CollectNavigable(Widget* root);
+
+  std::vector<HeldPadButton> heldPadButtons_;
+  std::vector<Widget*> navigables_;  // scratch for CollectNavigable, kept to spare allocations
+  std::vector<Widget*> navPending_;
 };
 
 }  // namespace Orva

@@ -410,6 +410,12 @@ void GameApp::LostFocusHook() {
   StopLevelMusic();
 }
 
+void GameApp::PadRemovedHook(int pad) {
+  if (pad != widgetManager->lastPad) return;
+  widgetManager->lastPad = -1;
+  if (mScreenState == STATE_STAGE) LostFocusHook();
+}
+
 void GameApp::GotFocusHook() {
   // In a game the overlay stays until the player closes it.
   if (mScreenState == STATE_STAGE) return;

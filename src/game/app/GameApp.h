@@ -79,6 +79,8 @@ class GameApp : public OrvaAppBase, public BoardHost {
   void LoaderFinishedHook() override;
   void LostFocusHook() override;
   void GotFocusHook() override;
+  // Unplugging the pad in play pauses a stage, as the loss of focus does.
+  void PadRemovedHook(int pad) override;
   void ApplySwitch(const std::string& name, const std::string& value) override;
   std::string SwitchHelp() const override;
 

@@ -9,6 +9,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/KeyCodes.h"
+#include "framework/platform/WindowMessage.h"
 #include "framework/widgets/ButtonWidget.h"
 #include "game/board/BoardHost.h"
 #include "game/core/ResourceIds.h"
@@ -109,6 +110,8 @@ Board::Board(BoardHost* host) : host_(host) {
   nextRow_.fill(kNotChosen);
 
   menuButton_ = std::make_unique<ButtonWidget>(kMenuButtonId, this);
+  // Enter and the pad's Start open the game menu; the field keeps the keyboard focus.
+  menuButton_->navigable = false;
   menuButton_->SetColor(ButtonWidget::COLOR_LABEL, Color(200, 235, 255));
   menuButton_->SetColor(ButtonWidget::COLOR_LABEL_HILITE, Color(255, 255, 255));
   menuButton_->Resize(565, 400, 69, 69);
@@ -177,6 +180,10 @@ void Board::RequestRuneChange() {
 
 void Board::KeyDown(int key) {
   if (inputLock_ || !active_) return;
+  if (key == KEYCODE_RETURN && !paused_) {
+    OnButtonReleased(kMenuButtonId);
+    return;
+  }
   if (key == KEYCODE_ESCAPE) {
     if (paused_) {
       if (host_) host_->HidePauseOverlay();
@@ -208,6 +215,30 @@ void Board::KeyDown(int key) {
     default: break;
   }
   MarkDirty();
+}
+
+bool Board::PadButtonDown(int button) {
+  // The field keeps every pad button while it has the focus, as it keeps every key.
+  if (inputLock_ || !active_) return true;
+  const PadButton pressed = PadButton(button);
+  if (paused_) {
+    if (pressed == PadButton::SOUTH || pressed == PadButton::START) KeyDown(KEYCODE_ESCAPE);
+    return pressed != PadButton::BACK && pressed != PadButton::EAST;  // those are Escape already
+  }
+  switch (pressed) {
+    case PadButton::SOUTH: KeyDown(KEYCODE_SPACE); return true;
+    case PadButton::WEST:
+    case PadButton::NORTH: KeyDown(KEYCODE_UP); return true;
+    case PadButton::LEFT_SHOULDER: SetColumn(carriageColumn_ - kShoulderColumns); break;
+    case PadButton::RIGHT_SHOULDER: SetColumn(carriageColumn_ + kShoulderColumns); break;
+    // The stick's up and down come with its sideways moves too often to change the rune.
+    case PadButton::STICK_UP:
+    case PadButton::STICK_DOWN:
+    case PadButton::EAST: return true;
+    default: return false;
+  }
+  MarkDirty();
+  return true;
 }
 
 void Board::MouseMove(int mx, int /*my*/) {

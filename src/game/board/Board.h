@@ -88,6 +88,7 @@ class Board : public Widget, public ButtonListener {
   static constexpr int kCarriageRuneY = 469;
   static constexpr int kCarriageY = 438;
   static constexpr int kMenuButtonId = 0;
+  static constexpr int kShoulderColumns = 3;  // a pad's shoulder button moves the carriage this far
 
   enum Mode { MODE_STORY = 0, MODE_CUSTOM = 1, MODE_ENDLESS = 2 };
   enum EndState { END_PLAYING = -1, END_LOST = 0, END_WON = 1 };
@@ -213,7 +214,13 @@ class Board : public Widget, public ButtonListener {
   void Update() override;
   void UpdateSmooth(float fraction) override;
   void Draw(Graphics* g) override;
+  // Arrows move the carriage a column, Space fires, up and down change the rune, Escape pauses
+  // and resumes, Enter opens the game menu.
   void KeyDown(int key) override;
+  // A pad plays as the keys (the manager turns the d-pad and left stick into arrows, Start into
+  // Enter, Back into Escape); besides, south fires, west and north change the rune, the
+  // shoulders move three columns, and south or Start resume a paused stage.
+  bool PadButtonDown(int button) override;
   void MouseMove(int mx, int my) override;
   void MouseDown(int mx, int my, int clickCount) override;
   using Widget::MouseDown;

@@ -15,7 +15,7 @@ constexpr int kFirstGuardianText = 44;
 BossDlg::BossDlg(int* blinkCounter, GameApp* app)
     : GameDialog(app, kDialogId), blinkCounter_(blinkCounter), area_(app->mStoryWidget->currentArea) {
   for (size_t i = 0; i < texts_.size(); ++i) texts_[i] = app->GetGameString(kFirstGuardianText + int(i));
-  AddButton(kOk, kOkLabel, 130, 240);
+  AddButton(kOk, kOkLabel, 130, 240)->navCancel = true;
 }
 
 void BossDlg::Attached(WidgetManager* manager) {

@@ -12,7 +12,7 @@ constexpr int kCreditsText = 74;
 }  // namespace
 
 Credits::Credits(GameApp* app) : GameDialog(app, kDialogId), text_(app->GetGameString(kCreditsText)) {
-  AddButton(kOk, kOkLabel, 115, 300);
+  AddButton(kOk, kOkLabel, 115, 300)->navCancel = true;
 }
 
 void Credits::Attached(WidgetManager* manager) {

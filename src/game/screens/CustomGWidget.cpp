@@ -1,6 +1,7 @@
 #include "game/screens/CustomGWidget.h"
 
 #include "framework/graphics/Graphics.h"
+#include "framework/platform/KeyCodes.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/app/GameApp.h"
 #include "game/board/Board.h"
@@ -40,6 +41,9 @@ CustomGWidget::CustomGWidget(GameApp* app) : app_(app) {
     areas_[size_t(area)] = app->mGamePassed == 1 || 5 * area + 5 < level ? area : area + 5;
   back_ = std::make_unique<ButtonWidget>(BACK, this);
   play_ = std::make_unique<ButtonWidget>(PLAY, this);
+  back_->navCancel = true;
+  navigable = true;
+  navDefault = true;
   back_->Resize(394, 440, 118, 30);
   play_->Resize(517, 440, 118, 30);
 }
@@ -104,6 +108,29 @@ void CustomGWidget::MouseDown(int mx, int my, int clickCount) {
   selectedArea = hovered_;
   app_->PlaySound(EFFECT_BIG_BUTTON_CLICKED);
   MarkDirty();
+}
+
+bool CustomGWidget::WantsKey(int key) {
+  return key == KEYCODE_LEFT || key == KEYCODE_RIGHT || key == KEYCODE_UP || key == KEYCODE_DOWN;
+}
+
+void CustomGWidget::KeyDown(int key) {
+  if (!WantsKey(key) || slide_ != nullptr) return;
+  const int step = key == KEYCODE_LEFT ? -1 : key == KEYCODE_RIGHT ? 1 : key == KEYCODE_UP ? -5 : 5;
+  // The nearest open level that way; the choice stays where none is.
+  for (int level = selectedLevel + step; level >= 0 && level < 5 * kAreas; level += step) {
+    if (!IsUnlocked(level / 5)) continue;
+    selectedLevel = level;
+    selectedArea = level / 5;
+    app_->PlaySound(EFFECT_BIG_BUTTON_FOCUSED);
+    MarkDirty();
+    return;
+  }
+}
+
+bool CustomGWidget::Activate() {
+  OnButtonReleased(PLAY);
+  return true;
 }
 
 void CustomGWidget::OnButtonHoverStart(int) {

@@ -15,7 +15,9 @@ struct ScreenSlide;
 
 // The custom game: replays any level of an area the player has opened, outside the campaign (no
 // progress is saved). Six areas as guardian medallions, each with its five levels; pointing at an
-// area and clicking a way-point chooses a level, Play starts it.
+// area and clicking a way-point chooses a level, Play starts it. From the keyboard or a pad the
+// screen itself has the focus: left and right step through the open levels, up and down through
+// the open areas, Enter plays and Escape goes back.
 class CustomGWidget : public Widget, public ButtonListener {
  public:
   enum ButtonId { BACK = 0, PLAY = 1 };
@@ -38,6 +40,9 @@ class CustomGWidget : public Widget, public ButtonListener {
   void Draw(Graphics* g) override;
   void MouseMove(int mx, int my) override;
   void MouseDown(int mx, int my, int clickCount) override;
+  bool WantsKey(int key) override;
+  void KeyDown(int key) override;
+  bool Activate() override;
   using Widget::MouseDown;
   void OnButtonReleased(int id) override;
   void OnButtonHoverStart(int id) override;

@@ -24,6 +24,8 @@ constexpr int kSpeedNames = 5;
 EndlessScreen::EndlessScreen(GameApp* app) : app_(app) {
   back_ = std::make_unique<ButtonWidget>(BACK, this);
   play_ = std::make_unique<ButtonWidget>(PLAY, this);
+  play_->navDefault = true;
+  back_->navCancel = true;
   back_->Resize(394, 440, 118, 30);
   play_->Resize(517, 440, 118, 30);
 }

@@ -26,10 +26,13 @@ EnterValDlg::EnterValDlg(bool cancelAllowed, int* result, std::string* output, G
   AddWidget(edit_.get());
   if (cancelAllowed_) {
     AddButton(kOk, kOkLabel, 63, 100);
-    AddButton(kCancel, kCancelLabel, 180, 100);
+    AddButton(kCancel, kCancelLabel, 180, 100)->navCancel = true;
   } else {
     AddButton(kOk, kOkLabel, 115, 100);
   }
+  // The name keeps the keyboard (see Update): Enter is OK and Escape Cancel, so the arrows have
+  // nowhere to go.
+  for (auto& button : buttons_) button->navigable = false;
 }
 
 void EnterValDlg::Attached(WidgetManager* manager) {

@@ -83,9 +83,9 @@ void YesNoDlg::Attached(WidgetManager* manager) {
   if (buttons_.empty()) {
     if (twoButtons_) {
       AddButton(kYes, kYesLabel, halfWidth_ - 115, buttonY);
-      AddButton(kNo, kNoLabel, halfWidth_ + 3, buttonY);
+      AddButton(kNo, kNoLabel, halfWidth_ + 3, buttonY)->navCancel = true;
     } else {
-      AddButton(kYes, kOkLabel, halfWidth_ - 56, buttonY);
+      AddButton(kYes, kOkLabel, halfWidth_ - 56, buttonY)->navCancel = true;
     }
   }
 }

@@ -21,6 +21,7 @@ GameMenu::GameMenu(Board* board, GameApp* app) : GameDialog(app, kDialogId), boa
     button->framePicture = nullptr;
     UseSmallButtonLook(*button, button->label);
     button->Resize(60, 75 + 35 * id, 118, 30);
+    button->navCancel = id == RESUME;
   }
 }
 

@@ -40,6 +40,7 @@ void HelpDlg::Draw(Graphics* g) {
 
 HelpWidget::HelpWidget(GameApp* app) : app_(app) {
   back_ = std::make_unique<ButtonWidget>(0, this);
+  back_->navCancel = true;
   back_->Resize(245, 445, 118, 30);
 }
 

@@ -43,6 +43,8 @@ bool IsLargeButton(int id) { return id <= MainMenu::EXIT; }
 
 MainMenu::MainMenu(GameApp* app) : app_(app) {
   for (int id = 0; id < kButtonCount; ++id) buttons_[size_t(id)] = std::make_unique<ButtonWidget>(id, this);
+  // Escape asks whether to quit, as the exit button does.
+  buttons_[EXIT]->navCancel = true;
 }
 
 MainMenu::~MainMenu() {

@@ -28,6 +28,7 @@ const Color kOtherLine(0, 30, 160);
 ProfilesDlg::ProfilesDlg(GameApp* app) : GameDialog(app, kDialogId) {
   for (int id = RENAME; id <= OK; ++id) {
     DialogButton* button = AddButton(id, kLabels[id], id < NEW ? 90 : 218, 255 + 35 * (id % 2));
+    button->navCancel = id == OK;
     button->framePicture = nullptr;
     UseSmallButtonLook(*button, button->label);
     button->Resize(button->x, button->y, 118, 30);

@@ -27,7 +27,7 @@ SettingsDlg::SettingsDlg(GameApp* app) : GameDialog(app, kDialogId) {
   sound_->Resize(20, 160, 294, 25);
   fullScreen_->Resize(20, 200, 22, 25);
   for (Widget* child : std::initializer_list<Widget*>{music_.get(), sound_.get(), fullScreen_.get()}) AddWidget(child);
-  AddButton(kOk, kOkLabel, 110, 250);
+  AddButton(kOk, kOkLabel, 110, 250)->navCancel = true;
 }
 
 SettingsDlg::~SettingsDlg() {

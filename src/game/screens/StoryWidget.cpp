@@ -48,6 +48,8 @@ StoryWidget::StoryWidget(GameApp* app) : app_(app) {
   visible = false;
   play_ = std::make_unique<ButtonWidget>(PLAY, this);
   back_ = std::make_unique<ButtonWidget>(BACK, this);
+  play_->navDefault = true;
+  back_->navCancel = true;
   play_->Resize(517, 440, 118, 30);
   back_->Resize(394, 440, 118, 30);
 }

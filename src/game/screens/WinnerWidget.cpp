@@ -14,6 +14,7 @@ constexpr int kOkLabel = 8;
 
 WinnerWidget::WinnerWidget(GameApp* app) : app_(app) {
   button_ = std::make_unique<ButtonWidget>(0, this);
+  button_->navCancel = true;
   button_->Resize(250, 440, 118, 30);
 }
 

@@ -174,6 +174,11 @@ TEST_F(CampaignTest, FirstStartNameMapGuardianAWonStageAndALostCampaign) {
   EXPECT_EQ(file.KeyNames("DATA"),
             (std::vector<std::string>{"FULLSCR", "MUSIC", "SOUND", "LEVEL", "STAGE", "FB", "LIVES", "TOTALSCORE",
                                       "GAMEPASSED", "ENDLSPEED", "ENDLMIN", "ENDLSEC", "ENDLCHAIN", "LS"}));
+  // The name was entered with the keyboard, so the menu shows its focus, and the focused button's
+  // hint; with the mouse in hand again the balloon welcomes the player.
+  EXPECT_EQ(app_->mMainMenu->HoveredButton(), MainMenu::STORY);
+  app_->input->QueueMouseMove(20, 20);
+  app_->Drain(1);
   EXPECT_NE(app_->mMainMenu->BalloonText().find("Rona!"), std::string::npos);
 
   // The map introduces the first guardian at once and remembers it has.
