@@ -143,10 +143,11 @@ bool WidgetManager::MoveFocus(int arrowKey) {
     const int by = b.y + b.height / 2;
     const int along = sign * (horizontal ? bx - ax : by - ay);
     if (along <= 0) continue;
-    // Widgets level with this one (overlapping across the move) are nearer than any beside them.
+    // Distance along the move counts most; a widget level with this one (overlapping across the
+    // move) is preferred to one beside it, and of two level ones the better aligned wins.
     const int across = horizontal ? Gap(a.y, a.height, b.y, b.height) : Gap(a.x, a.width, b.x, b.width);
-    const int offset = across == 0 ? 0 : std::abs(horizontal ? by - ay : bx - ax);
-    const long long score = along + 2LL * offset;
+    const int offset = std::abs(horizontal ? by - ay : bx - ax);
+    const long long score = 4LL * along + (across == 0 ? offset : 8LL * offset);
     if (score < bestScore) {
       bestScore = score;
       best = widget;

@@ -13,6 +13,8 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/KeyCodes.h"
+#include "framework/platform/WindowMessage.h"
+#include "framework/widgets/EditWidget.h"
 #include "framework/widgets/WidgetManager.h"
 #include "game/app/TestGameApp.h"
 #include "game/board/Board.h"
@@ -693,6 +695,237 @@ TEST_F(CampaignTest, AMenuTourVisitsEveryScreenTwiceAndLeavesNothingBehind) {
   EXPECT_TRUE(app_->deferredDeletes.empty());
   EXPECT_EQ(CountTree(*app_->widgetManager), widgets);
   EXPECT_FALSE(app_->shutdown);
+}
+
+// Without a mouse: the same moves made with the keyboard or with a pad.
+enum class Move { UP, DOWN, LEFT, RIGHT, OK, BACK, FIRE, CHANGE_RUNE };
+
+class HandsOffTest : public CampaignTest {
+ protected:
+  void Press(Move move) {
+    if (pad_) {
+      static constexpr PadButton kButtons[] = {PadButton::DPAD_UP,    PadButton::DPAD_DOWN, PadButton::DPAD_LEFT,
+                                               PadButton::DPAD_RIGHT, PadButton::SOUTH,     PadButton::EAST,
+                                               PadButton::SOUTH,      PadButton::WEST};
+      app_->input->QueuePadButton(kButtons[int(move)], true);
+      app_->input->QueuePadButton(kButtons[int(move)], false);
+    } else {
+      static constexpr int kKeys[] = {KEYCODE_UP,     KEYCODE_DOWN,   KEYCODE_LEFT,  KEYCODE_RIGHT,
+                                      KEYCODE_RETURN, KEYCODE_ESCAPE, KEYCODE_SPACE, KEYCODE_UP};
+      app_->input->QueueKeyDown(kKeys[int(move)]);
+      app_->input->QueueKeyUp(kKeys[int(move)]);
+    }
+    app_->Drain(2);
+  }
+  void Press(std::initializer_list<Move> moves) {
+    for (Move move : moves) Press(move);
+  }
+  Widget* Focus() { return app_->widgetManager->focusWidget; }
+  bool MenuAtRest() {
+    return !app_->mSlide.active && app_->mMainMenu && app_->mMainMenu->visible && app_->dialogOrder.empty() &&
+           !app_->mLoadingScreen;
+  }
+  bool DialogAtRest() {
+    return !app_->dialogOrder.empty() && !static_cast<GameDialog*>(app_->dialogOrder.back())->Slide().active;
+  }
+
+  // From the first start to the second stage, by moves only: the name, the main menu, the map and
+  // its guardian, a stage played and won, the result.
+  void PlayTheFirstStage(const std::string& name) {
+    Start();
+    if (pad_) app_->input->QueuePadAdded(0);
+    app_->Load();
+    ASSERT_TRUE(WaitForDialog<EnterValDlg>());
+    if (pad_) {
+      // A letter at a time: up makes an "A" and turns it on, right adds the next letter.
+      const std::string letters = EditWidget::kPadLetters;
+      const int count = int(letters.size());
+      for (size_t i = 0; i < name.size(); ++i) {
+        Press(i == 0 ? Move::UP : Move::RIGHT);
+        const int steps = int(letters.find(name[i]));
+        // Up turns the letter on, down back; the shorter way round.
+        for (int k = 0; k < std::min(steps, count - steps); ++k) Press(steps <= count / 2 ? Move::UP : Move::DOWN);
+      }
+    } else {
+      driver_->Type(name);
+      app_->Drain(2);
+    }
+    EXPECT_EQ(Front<EnterValDlg>()->Edit()->text, name);
+    Press(Move::OK);
+    ASSERT_TRUE(RunUntil([&] { return MenuAtRest(); }));
+    EXPECT_EQ(app_->mProfileName, name);
+
+    // The focus is shown on the story button: OK opens the map, whose guardian is greeted.
+    EXPECT_EQ(Focus(), app_->mMainMenu->Button(MainMenu::STORY));
+    EXPECT_TRUE(app_->mMainMenu->Button(MainMenu::STORY)->LooksHovered());
+    Press(Move::OK);
+    EXPECT_EQ(app_->mScreenState, GameApp::STATE_MAP);
+    ASSERT_TRUE(WaitForDialog<BossDlg>());
+    Press(Move::OK);
+    ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty() && !app_->mSlide.active; }));
+    Updates(2);
+    EXPECT_EQ(Focus(), app_->mStoryWidget->Button(StoryWidget::PLAY));
+    Press(Move::OK);
+
+    Board& board = *app_->mBoard;
+    ASSERT_TRUE(RunUntil([&] { return board.IsActive() && !board.IsFilling(); }));
+    EXPECT_EQ(Focus(), &board);
+    Updates(100);  // the first rune comes up into the carriage
+    const int column = board.GetCarriageColumn();
+    Press({Move::LEFT, Move::FIRE, Move::RIGHT, Move::RIGHT, Move::CHANGE_RUNE});
+    Updates(150);  // the carriage is loaded again
+    Press(Move::FIRE);
+    EXPECT_EQ(board.GetCarriageColumn(), column + 1);
+    EXPECT_EQ(board.GetShots(), 2);
+    WinTheStage();
+    ASSERT_TRUE(WaitForDialog<MyDlg>());
+    EXPECT_EQ(Focus(), DialogButton(Front<MyDlg>(), MyDlg::kOk));
+    Press(Move::OK);
+    ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty() && board.IsActive(); }));
+    EXPECT_EQ(board.level * 100 + board.stage, 102);
+    EXPECT_EQ(ProfileKey(name, "STAGE"), "2");
+  }
+
+  bool pad_ = false;
+};
+
+TEST_F(HandsOffTest, TheFirstStageIsReachedAndPlayedWithTheKeyboardAlone) { PlayTheFirstStage("Rona"); }
+
+TEST_F(HandsOffTest, TheFirstStageIsReachedAndPlayedWithAPadAlone) {
+  pad_ = true;
+  PlayTheFirstStage("Ro 7");
+
+  // A held direction moves the carriage once, then again as a held arrow key repeats.
+  Board& board = *app_->mBoard;
+  ASSERT_TRUE(RunUntil([&] { return !board.IsFilling() && board.IsActive(); }));
+  board.AimAtColumn(8);
+  app_->input->QueuePadButton(PadButton::DPAD_LEFT, true);
+  app_->Drain(0);
+  EXPECT_EQ(board.GetCarriageColumn(), 7);
+  Updates(WidgetManager::kPadRepeatDelay - 2);
+  EXPECT_EQ(board.GetCarriageColumn(), 7);
+  Updates(2 + 2 * WidgetManager::kPadRepeatInterval);
+  EXPECT_EQ(board.GetCarriageColumn(), 4);
+  app_->input->QueuePadButton(PadButton::DPAD_LEFT, false);
+  app_->Drain(2 * WidgetManager::kPadRepeatInterval);
+  EXPECT_EQ(board.GetCarriageColumn(), 4);
+  // The shoulders aim three columns at a time.
+  app_->input->QueuePadButton(PadButton::RIGHT_SHOULDER, true);
+  app_->Drain(0);
+  EXPECT_EQ(board.GetCarriageColumn(), 7);
+}
+
+TEST_F(HandsOffTest, APadPluggedInAndOutMidStagePausesTheStageItPlays) {
+  pad_ = true;
+  Start({"-play=story:1:1"});
+  app_->Load();
+  Board& board = *app_->mBoard;
+  ASSERT_TRUE(RunUntil([&] { return board.IsActive() && !board.IsFilling(); }));
+  Updates(100);
+
+  // A second pad that comes and goes without being used changes nothing.
+  app_->input->QueuePadAdded(0);
+  app_->input->QueuePadAdded(1);
+  app_->Drain(2);
+  Press(Move::FIRE);
+  EXPECT_EQ(board.GetShots(), 1);
+  app_->input->QueuePadRemoved(1);
+  app_->Drain(2);
+  EXPECT_FALSE(board.IsPaused());
+
+  // The pad in use goes: the stage waits under the pause overlay, its music stopped.
+  app_->input->QueuePadButton(PadButton::DPAD_LEFT, true);  // held as it is pulled out
+  app_->input->QueuePadRemoved(0);
+  app_->Drain(2);
+  EXPECT_TRUE(board.IsPaused());
+  EXPECT_TRUE(app_->OverlayShown());
+  EXPECT_FALSE(TestGameApp::Playing(app_->mLevelMusic));
+  const int column = board.GetCarriageColumn();
+  Updates(2 * WidgetManager::kPadRepeatDelay);
+  EXPECT_EQ(board.GetCarriageColumn(), column);  // nothing repeats for a pad that is gone
+
+  // Plugged in again, Start resumes; Start again opens the game menu, and east resumes from it.
+  app_->input->QueuePadAdded(0);
+  app_->input->QueuePadButton(PadButton::START, true);
+  app_->Drain(2);
+  EXPECT_FALSE(board.IsPaused());
+  EXPECT_FALSE(app_->OverlayShown());
+  EXPECT_TRUE(TestGameApp::Playing(app_->mLevelMusic));
+  app_->input->QueuePadButton(PadButton::START, true);
+  app_->Drain(2);
+  ASSERT_TRUE(WaitForDialog<GameMenu>());
+  EXPECT_EQ(Focus(), Front<GameMenu>()->Button(GameMenu::RESUME));
+  Press(Move::BACK);
+  ASSERT_TRUE(RunUntil([&] { return app_->dialogOrder.empty() && board.IsActive(); }));
+  Updates(150);
+  Press(Move::FIRE);
+  EXPECT_EQ(board.GetShots(), 2);
+}
+
+TEST_F(HandsOffTest, EveryScreenIsEnteredAndLeftWithTheKeyboard) {
+  WriteProfile("Ann", "[DATA]\nLEVEL=20\nFB=0\n");
+  Start();
+  app_->Load();
+  ASSERT_TRUE(RunUntil([&] { return MenuAtRest(); }));
+  MainMenu& menu = *app_->mMainMenu;
+  // The first arrow only shows the focus; then the arrows go where the buttons lie.
+  Press(Move::DOWN);
+  EXPECT_EQ(Focus(), menu.Button(MainMenu::STORY));
+  // Each path starts where the focus is: back on the story button after a screen, on the button
+  // that opened it after a dialog.
+  const struct {
+    int button;
+    std::vector<Move> path;
+    bool dialog;
+  } visits[] = {
+      {MainMenu::STORY, {}, false},
+      {MainMenu::CUSTOM, {Move::DOWN}, false},
+      {MainMenu::ENDLESS, {Move::DOWN, Move::DOWN}, false},
+      {MainMenu::CREDITS, {Move::DOWN, Move::DOWN, Move::DOWN}, true},
+      {MainMenu::PROFILES, {Move::LEFT}, true},
+      {MainMenu::SETTINGS, {Move::LEFT}, true},
+      {MainMenu::HELP, {Move::LEFT}, false},
+      {MainMenu::EXIT, {Move::DOWN, Move::DOWN, Move::DOWN, Move::LEFT, Move::LEFT, Move::LEFT, Move::LEFT}, true},
+  };
+  for (const auto& visit : visits) {
+    SCOPED_TRACE(visit.button);
+    for (Move move : visit.path) Press(move);
+    ASSERT_EQ(Focus(), menu.Button(visit.button));
+    Press(Move::OK);
+    if (visit.dialog) {
+      ASSERT_TRUE(RunUntil([&] { return DialogAtRest(); }));
+      EXPECT_TRUE(app_->widgetManager->CanNavigateTo(Focus()));
+    } else {
+      ASSERT_TRUE(RunUntil([&] { return !app_->mSlide.active && !menu.visible; }));
+      Updates(5);
+      EXPECT_NE(app_->mScreenState, GameApp::STATE_MENU);
+    }
+    if (visit.button == MainMenu::SETTINGS) {
+      // The music slider has the focus first; the arrows along it change the volume.
+      auto* settings = Front<SettingsDlg>();
+      EXPECT_EQ(Focus(), settings->MusicSlider());
+      const double before = settings->MusicSlider()->value;
+      Press(Move::RIGHT);
+      EXPECT_NEAR(settings->MusicSlider()->value, before + Slider::kKeyStep, 1e-9);
+      Press(Move::LEFT);
+    }
+    if (visit.button == MainMenu::CUSTOM) {
+      auto* custom = dynamic_cast<CustomGWidget*>(app_->mScreens.front().get());
+      ASSERT_NE(custom, nullptr);
+      Press({Move::DOWN, Move::RIGHT});  // the next area, its second level
+      EXPECT_EQ(custom->selectedLevel, 6);
+      Press({Move::DOWN, Move::DOWN, Move::DOWN});  // the areas beyond the third are shut
+      EXPECT_EQ(custom->selectedLevel, 11);
+      Press({Move::LEFT, Move::LEFT});
+      EXPECT_EQ(custom->selectedLevel, 9);
+    }
+    Press(Move::BACK);
+    ASSERT_TRUE(RunUntil([&] { return MenuAtRest(); }));
+    Updates(2);
+    EXPECT_EQ(Focus(), menu.Button(visit.dialog ? visit.button : int(MainMenu::STORY)));
+  }
+  EXPECT_FALSE(app_->shutdown);
+  EXPECT_TRUE(app_->mScreens.empty());
 }
 
 }  // namespace
