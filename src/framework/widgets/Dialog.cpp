@@ -62,6 +62,8 @@ Dialog::Dialog(Image* framePicture_, int id_, bool modal_, const std::string& ti
       break;
     default: break;
   }
+  // Escape answers No or Cancel; a dialog with one button, with it.
+  if (DialogButton* cancel = secondButton ? secondButton.get() : firstButton.get()) cancel->navCancel = true;
   for (DialogButton* button : {firstButton.get(), secondButton.get()}) {
     if (!button) continue;
     button->SetColor(ButtonWidget::COLOR_LABEL, GetColor(COLOR_BUTTON_TEXT));

@@ -507,6 +507,8 @@ void WidgetManager::PushModalLayer(Widget* widget, const FlagsMod& mod) {
 
 void WidgetManager::PopModalLayer(Widget* widget) {
   if (modalLayers.empty() || modalLayers.back().widget != widget) return;
+  // A focus given inside the layer (by the keyboard's navigation) goes back to where it was.
+  if (focusWidget && IsWithin(focusWidget, widget)) SetFocus(nullptr);
   // A layer whose previous modal widget is gone belongs to a widget already removed: it goes too.
   while (!modalLayers.empty()) {
     const ModalLayer layer = modalLayers.back();

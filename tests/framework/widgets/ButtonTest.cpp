@@ -5,10 +5,16 @@
 #include <memory>
 #include <string>
 
+#include "ProbeWidget.h"
 #include "RecordingFont.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/platform/KeyCodes.h"
+#include "framework/platform/WindowMessage.h"
 #include "framework/widgets/ButtonWidget.h"
 #include "framework/widgets/DialogButton.h"
+#include "framework/widgets/EditWidget.h"
+#include "framework/widgets/ListWidget.h"
+#include "framework/widgets/Slider.h"
 #include "framework/widgets/WidgetManager.h"
 #include "support/ImageTestSupport.h"
 
@@ -508,6 +514,162 @@ TEST_F(DialogButtonDrawTest, WithoutAFramePictureItIsAPlainButton) {
   EXPECT_EQ(PixelAt(*s, 5, 4), 0xFF000000u);
   EXPECT_EQ(PixelAt(*s, 2, 2), 0xFFD4D4D4u);
   EXPECT_TRUE(button.handCursorOnHover);
+}
+
+// Keyboard and pad navigation through the manager: a screen of four buttons in a square (the
+// bottom right one disabled), a list, a slider and a text field beside them, and a modal dialog.
+class NavigationTest : public ::testing::Test {
+ protected:
+  RecordingListener listener;
+  WidgetManager manager;
+  Widget screen;
+  ButtonWidget topLeft{1, &listener}, topRight{2, &listener}, bottomLeft{3, &listener}, bottomRight{4, &listener};
+
+  void SetUp() override {
+    screen.Resize(0, 0, 640, 480);
+    manager.AddWidget(&screen);
+    topLeft.Resize(10, 10, 60, 20);
+    topRight.Resize(100, 12, 60, 20);
+    bottomLeft.Resize(10, 100, 60, 20);
+    bottomRight.Resize(100, 100, 60, 20);
+    bottomRight.SetDisabled(true);
+    bottomLeft.navCancel = true;
+    for (ButtonWidget* b : {&topLeft, &topRight, &bottomLeft, &bottomRight}) screen.AddWidget(b);
+  }
+  void TearDown() override { manager.RemoveAllWidgets(false, true); }
+  void Key(int key) {
+    manager.KeyDown(key);
+    manager.KeyUp(key);
+  }
+};
+
+TEST_F(NavigationTest, ArrowsShowThenMoveTheFocusEnterPressesAndEscapeCancels) {
+  // The first arrow only shows the focus, on the first button in reading order, as a hover.
+  Key(KEYCODE_RIGHT);
+  EXPECT_EQ(manager.focusWidget, &topLeft);
+  EXPECT_TRUE(topLeft.LooksHovered());
+  EXPECT_EQ(listener.Take(), "enter1");
+  Key(KEYCODE_RIGHT);
+  EXPECT_EQ(listener.Take(), "leave1 enter2");
+  // Down from the top right: the disabled button below is passed over for the one beside it.
+  Key(KEYCODE_DOWN);
+  EXPECT_EQ(manager.focusWidget, &bottomLeft);
+  Key(KEYCODE_DOWN);  // nothing further down: the focus stays
+  EXPECT_EQ(manager.focusWidget, &bottomLeft);
+  listener.Take();
+  Key(KEYCODE_UP);
+  Key(KEYCODE_RETURN);
+  EXPECT_EQ(listener.Take(), "leave3 enter1 press1/1 release1");
+  Key(KEYCODE_ESCAPE);
+  EXPECT_EQ(listener.Take(), "press3/1 release3");
+
+  // The mouse in hand hides the focus look (the listener hears it go); a key brings it back.
+  manager.MouseMove(300, 300);
+  EXPECT_FALSE(topLeft.LooksHovered());
+  EXPECT_EQ(listener.Take(), "leave1");
+  Key(KEYCODE_DOWN);
+  EXPECT_EQ(manager.focusWidget, &topLeft);
+  EXPECT_EQ(listener.Take(), "enter1");
+
+  // A modal dialog takes the shown focus while it is up, and gives it back when it goes.
+  Widget dialog;
+  ButtonWidget ok{9, &listener};
+  dialog.Resize(200, 200, 200, 100);
+  ok.Resize(20, 60, 60, 20);
+  dialog.AddWidget(&ok);
+  manager.AddWidget(&dialog);
+  manager.PushModalLayer(&dialog);
+  manager.UpdateWidgets();
+  EXPECT_EQ(manager.focusWidget, &ok);
+  Key(KEYCODE_LEFT);  // nothing beside it within the dialog
+  EXPECT_EQ(manager.focusWidget, &ok);
+  manager.PopModalLayer(&dialog);
+  manager.RemoveWidget(&dialog);
+  EXPECT_EQ(manager.focusWidget, &topLeft);
+
+  // A focused widget that is not navigable (a playing field) keeps every key.
+  Testing::EventLog log;
+  Testing::ProbeWidget field("field", &log, 300, 0, 100, 100);
+  manager.AddWidget(&field);
+  manager.SetFocus(&field);
+  log.Take();
+  Key(KEYCODE_LEFT);
+  Key(KEYCODE_ESCAPE);
+  EXPECT_EQ(manager.focusWidget, &field);
+  const std::string heard = log.Take();
+  EXPECT_NE(heard.find("field:keydown@37"), std::string::npos) << heard;
+  EXPECT_NE(heard.find("field:keydown@27"), std::string::npos) << heard;
+  manager.RemoveWidget(&field);
+}
+
+TEST_F(NavigationTest, PadDirectionsRepeatLikeKeysAndFieldsListsAndSlidersTakeTheirOwnArrows) {
+  // The d-pad is the arrows, south is Enter; a held direction repeats after the delay.
+  manager.PadButtonDown(int(PadButton::DPAD_RIGHT), 0);
+  EXPECT_EQ(manager.focusWidget, &topLeft);
+  manager.PadButtonUp(int(PadButton::DPAD_RIGHT), 0);
+  manager.PadButtonDown(int(PadButton::DPAD_DOWN), 0);
+  EXPECT_EQ(manager.focusWidget, &bottomLeft);
+  manager.PadButtonDown(int(PadButton::DPAD_UP), 0);  // held
+  EXPECT_EQ(manager.focusWidget, &topLeft);
+  manager.SetFocus(&bottomLeft);
+  for (int i = 1; i < WidgetManager::kPadRepeatDelay; ++i) manager.UpdateWidgets();
+  EXPECT_EQ(manager.focusWidget, &bottomLeft);
+  manager.UpdateWidgets();
+  EXPECT_EQ(manager.focusWidget, &topLeft);
+  manager.PadRemoved(0);  // its held buttons stop
+  manager.SetFocus(&bottomLeft);
+  for (int i = 0; i < 2 * WidgetManager::kPadRepeatDelay; ++i) manager.UpdateWidgets();
+  EXPECT_EQ(manager.focusWidget, &bottomLeft);
+  listener.Take();
+  manager.PadButtonDown(int(PadButton::SOUTH), 1);
+  EXPECT_EQ(listener.Take(), "press3/1 release3");
+  EXPECT_EQ(manager.lastPad, 1);
+
+  // A text field typed a letter at a time; a full field keeps its letters.
+  EditWidget edit(5, nullptr);
+  edit.maxChars = 2;
+  edit.Resize(200, 10, 100, 20);
+  screen.AddWidget(&edit);
+  manager.SetFocus(&edit);
+  auto pad = [&](PadButton b) { manager.PadButtonDown(int(b), 0); };
+  pad(PadButton::DPAD_DOWN);  // a letter, turned back from the first to the last
+  EXPECT_EQ(edit.text, "_");
+  pad(PadButton::DPAD_UP);
+  pad(PadButton::DPAD_RIGHT);
+  pad(PadButton::DPAD_UP);
+  EXPECT_EQ(edit.text, "AB");
+  pad(PadButton::DPAD_RIGHT);  // full
+  pad(PadButton::DPAD_UP);
+  EXPECT_EQ(edit.text, "AC");
+  pad(PadButton::DPAD_LEFT);
+  EXPECT_EQ(edit.text, "A");
+  Key(KEYCODE_LEFT);  // the field's own: the cursor moves
+  EXPECT_EQ(manager.focusWidget, &edit);
+  Key(KEYCODE_DOWN);  // not the field's: the focus moves on
+  EXPECT_NE(manager.focusWidget, &edit);
+  screen.RemoveWidget(&edit);
+
+  // A list takes up and down until its first or last line; a slider its own direction.
+  ListWidget list(6, nullptr, nullptr);
+  list.Resize(200, 40, 100, 40);
+  list.InsertLine("a", false);
+  list.InsertLine("b", false);
+  Slider slider(nullptr, nullptr, 7, nullptr);
+  slider.Resize(200, 100, 100, 10);
+  screen.AddWidget(&list);
+  screen.AddWidget(&slider);
+  manager.SetFocus(&list);
+  Key(KEYCODE_DOWN);
+  Key(KEYCODE_DOWN);
+  EXPECT_EQ(list.selectedIndex, 1);
+  EXPECT_EQ(manager.focusWidget, &list);
+  Key(KEYCODE_DOWN);
+  EXPECT_EQ(manager.focusWidget, &slider);
+  Key(KEYCODE_RIGHT);
+  EXPECT_DOUBLE_EQ(slider.value, Slider::kKeyStep);
+  EXPECT_EQ(manager.focusWidget, &slider);
+  screen.RemoveWidget(&list);
+  screen.RemoveWidget(&slider);
 }
 
 }  // namespace
