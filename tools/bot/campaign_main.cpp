@@ -14,7 +14,9 @@
 // the loading bar half full, the name entry, the main menu with a hint, the map with the first
 // guardian, the map blinking its way-point, the result of a won stage, of a lost one and of an
 // endless game, the winner screen, the game menu, the endless screen, the credits, the settings,
-// the profiles with the rename prompt, the help and the custom game with a level chosen.
+// the profiles with the rename prompt, the help and the custom game with a level chosen; then,
+// played with a pad alone, the name entry with its hint and the focus on the main menu, on the
+// guardian's dialog and on the map.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +26,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/HeadlessWindowSystem.h"
 #include "framework/platform/KeyCodes.h"
+#include "framework/platform/WindowMessage.h"
 #include "framework/resources/ImageBridge.h"
 #include "game/app/GameApp.h"
 #include "game/board/Board.h"
@@ -230,6 +233,41 @@ int TakeShots(const std::string& game, const fs::path& folder) {
       app.Input().QueueMouseMove(other.x + 20, other.y + 20);
       app.Updates(10);
       app.Shot(folder / "17_custom.png");
+    }
+  }
+  {
+    fs::remove_all(data);
+    CampaignApp app(game, data.string(), 7);
+    app.Init();
+    app.Input().QueuePadAdded(0);
+    if (!app.Load()) return 1;
+    auto press = [&](PadButton button) {
+      app.Input().QueuePadButton(button, true);
+      app.Input().QueuePadButton(button, false);
+      app.Updates(3);
+    };
+    if (check(app.RunUntil([&] { return app.Front<EnterValDlg>() != nullptr; }), "the name entry by pad")) {
+      for (PadButton button :
+           {PadButton::DPAD_UP, PadButton::DPAD_RIGHT, PadButton::DPAD_UP, PadButton::DPAD_DOWN, PadButton::DPAD_DOWN})
+        press(button);
+      app.Updates(30);
+      app.Shot(folder / "18_name_entry_pad.png");
+      press(PadButton::SOUTH);
+    }
+    app.RunUntil([&] { return !app.mSlide.active && app.dialogOrder.empty() && app.mMainMenu->visible; });
+    press(PadButton::DPAD_DOWN);
+    app.Updates(30);  // the hover picture fades in
+    app.Shot(folder / "19_focus_main_menu.png");
+    press(PadButton::DPAD_UP);
+    press(PadButton::SOUTH);
+    if (check(app.RunUntil([&] { return app.Front<BossDlg>() != nullptr; }), "the guardian by pad")) {
+      app.Updates(30);
+      app.Shot(folder / "20_focus_dialog.png");
+      press(PadButton::SOUTH);
+    }
+    if (check(app.RunUntil([&] { return app.dialogOrder.empty() && !app.mSlide.active; }), "the map by pad")) {
+      app.Updates(30);
+      app.Shot(folder / "21_focus_map.png");
     }
   }
   fs::remove_all(data);

@@ -193,6 +193,17 @@ void ButtonWidget::Draw(Graphics* g) {
       } else if (HasUpLook()) {
         DrawButtonPart(g, upPicture, upCell, 0, 0);
       }
+      if (ShowsFocus() && (HasOverLook() || HasUpLook())) {
+        g->SetDrawMode(DRAWMODE_ADDITIVE);
+        g->SetColor(Color(255, 255, 255, focusGlow));
+        g->SetTintImages(true);
+        if (HasOverLook())
+          DrawButtonPart(g, hoverPicture, hoverCell, 0, 0);
+        else
+          DrawButtonPart(g, upPicture, upCell, 0, 0);
+        g->SetTintImages(false);
+        g->SetDrawMode(DRAWMODE_NORMAL);
+      }
       labelColor = GetColor(LooksHovered() ? COLOR_LABEL_HILITE : COLOR_LABEL);
     }
   } else {

@@ -30,6 +30,10 @@ class ButtonWidget : public Widget {
   enum LabelAlign { LABEL_CENTER = 0, LABEL_RIGHT = 1, LABEL_LEFT = 2 };
 
   int id = 0;
+  // The shown keyboard focus is the hover look with this much of the same picture added again on
+  // top (0..255): the hover looks of most pictures differ too little to be found at a glance, and
+  // a dark picture needs more than a light one.
+  int focusGlow = 80;
   std::string label;
   int labelAlign = LABEL_CENTER;
   std::unique_ptr<Font> font;  // made on the first draw with a label when not set

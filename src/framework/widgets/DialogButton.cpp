@@ -22,6 +22,20 @@ DialogButton::DialogButton(Image* framePicture_, int buttonId, ButtonListener* b
             Color(255, 255, 255), Color(132, 132, 132), Color(212, 212, 212)};
 }
 
+void DialogButton::DrawFocusGlow(Graphics* g, const Rect& cell) {
+  if (!ShowsFocus() || !framePicture) return;
+  const Rect area(0, 0, width, height);
+  g->SetDrawMode(DRAWMODE_ADDITIVE);
+  g->SetColor(Color(255, 255, 255, focusGlow));
+  g->SetTintImages(true);
+  if (cell.width != 0)
+    g->DrawImageNineSlice(cell, area, framePicture);
+  else
+    g->DrawImageNineSlice(area, framePicture);
+  g->SetTintImages(false);
+  g->SetDrawMode(DRAWMODE_NORMAL);
+}
+
 void DialogButton::Draw(Graphics* g) {
   if (noDraw) return;
   if (!framePicture) {
@@ -54,6 +68,7 @@ void DialogButton::Draw(Graphics* g) {
     } else {
       g->DrawImageNineSlice(upCell, area, framePicture);
     }
+    if (!down) DrawFocusGlow(g, cellOr(hoverCell));
     if (down) {
       shiftX = pressShiftX;
       shiftY = pressShiftY;
@@ -66,6 +81,7 @@ void DialogButton::Draw(Graphics* g) {
       g->Translate(shiftX, shiftY);
     }
     g->DrawImageNineSlice(area, framePicture);
+    if (!down) DrawFocusGlow(g, Rect());
   }
 
   if (font && !label.empty()) {

@@ -21,6 +21,10 @@ class DialogButton : public ButtonWidget {
   DialogButton(Image* framePicture, int buttonId, ButtonListener* buttonListener);
 
   void Draw(Graphics* g) override;
+
+ private:
+  // The focus shown: the frame (cell, or the whole picture) added again on top.
+  void DrawFocusGlow(Graphics* g, const Rect& cell);
 };
 
 }  // namespace Orva

@@ -322,7 +322,10 @@ void WidgetManager::TrackUnlessPressed(int mx, int my) {
 void WidgetManager::MouseMove(int mx, int my) {
   NoteInput();
   // The mouse in hand again: the keyboard's focus look goes until a key or pad button comes.
-  if (mx != lastMouseX || my != lastMouseY) SetFocusShown(false);
+  if (mx != lastMouseX || my != lastMouseY) {
+    SetFocusShown(false);
+    lastInputFromPad = false;
+  }
   if (heldButtons || capturedButtons) {
     MouseDrag(mx, my);
     return;

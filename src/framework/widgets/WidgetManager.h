@@ -79,6 +79,7 @@ class WidgetManager : public WidgetContainer {
   // button came last (-1: none yet).
   bool focusShown = false;
   int lastPad = -1;
+  bool lastInputFromPad = false;  // the last key, pad button or mouse move came from a pad
   // A held pad direction repeats like a held key: after the delay, every interval (updates).
   static constexpr int kPadRepeatDelay = 35;
   static constexpr int kPadRepeatInterval = 5;

@@ -196,6 +196,7 @@ void WidgetManager::PadButtonDown(int button, int pad) {
   const bool wasShown = focusShown;
   SetFocusShown(true);
   lastPad = pad;
+  lastInputFromPad = true;
   if (Repeats(button)) {
     std::erase_if(heldPadButtons_, [&](const HeldPadButton& held) { return held.pad == pad && held.button == button; });
     heldPadButtons_.push_back({pad, button, updateCount});
@@ -240,6 +241,7 @@ void WidgetManager::KeepFocusInFront() {
 void WidgetManager::KeyDown(int key) {
   NoteInput();
   if (key >= 0 && key < kTrackedKeys) keyDown[key] = true;
+  lastInputFromPad = false;
   const bool wasShown = focusShown;
   if (!IsModifier(key)) SetFocusShown(true);
   RouteKey(key, wasShown);

@@ -10,7 +10,7 @@ namespace Orva {
 // for a tab. Several entries are printf formats; fill them with SafeFormat, never with printf.
 class StringTable {
  public:
-  static constexpr int kCount = 85;
+  static constexpr int kCount = 88;
   // The longest value kept, in bytes; longer values are cut.
   static constexpr size_t kMaxLength = 799;
 

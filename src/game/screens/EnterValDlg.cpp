@@ -13,6 +13,7 @@ constexpr int kOkLabel = 8;
 constexpr int kCancelLabel = 9;
 constexpr int kEmptyNameText = 15;
 constexpr int kEditId = 0;
+constexpr int kPadHint = 87;
 }  // namespace
 
 EnterValDlg::EnterValDlg(bool cancelAllowed, int* result, std::string* output, GameApp* app, bool slideIn)
@@ -53,6 +54,11 @@ void EnterValDlg::Update() {
   // closed over it, takes the keyboard focus away.
   if (widgetManager && widgetManager->modalWidget == this && widgetManager->focusWidget != edit_.get())
     widgetManager->SetFocus(edit_.get());
+  const bool padHint = widgetManager && widgetManager->lastInputFromPad;
+  if (padHint != padHint_) {
+    padHint_ = padHint;
+    MarkDirty();
+  }
 }
 
 void EnterValDlg::Draw(Graphics* g) {
@@ -61,6 +67,10 @@ void EnterValDlg::Draw(Graphics* g) {
   g->SetFont(FONT_BALOON);
   g->SetColor(Color(50, 40, 20));
   g->DrawString(prompt, 30, 60);
+  if (padHint_) {
+    g->SetColor(Color(110, 85, 45));
+    g->DrawString(app_->GetGameString(kPadHint), 30, 36);
+  }
 }
 
 void EnterValDlg::OnButtonReleased(int buttonId) {

@@ -40,6 +40,7 @@ class EnterValDlg : public GameDialog, public EditListener {
 
   bool cancelAllowed_;
   bool slideIn_;
+  bool padHint_ = false;  // a pad was used last: how to type with it is shown
   int* result_;
   std::string* output_;
   std::unique_ptr<EditWidget> edit_;

@@ -32,6 +32,7 @@ DialogButton* GameDialog::AddButton(int buttonId, int labelString, int bx, int b
   button->SetColor(ButtonWidget::COLOR_LABEL, Color::White);
   button->SetColor(ButtonWidget::COLOR_LABEL_HILITE, Color::White);
   button->Resize(bx, by, kButtonWidth, kButtonHeight);
+  button->focusGlow = 255;  // the dark frame has no hover look of its own
   AddWidget(button.get());
   buttons_.push_back(std::move(button));
   return buttons_.back().get();

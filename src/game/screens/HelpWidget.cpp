@@ -10,8 +10,13 @@ namespace Orva {
 
 namespace {
 constexpr int kBackLabel = 25;
-constexpr int kFirstText = 81;
-constexpr Point kTextAt[] = {{28, 50}, {441, 120}, {60, 121}, {35, 373}};
+// The goal, the mouse, the bonuses, winning and losing, then the keys and the pad below the mouse.
+struct HelpText {
+  int string;
+  Point at;
+};
+constexpr HelpText kTexts[] = {{81, {28, 50}},  {82, {441, 120}}, {83, {60, 121}},
+                               {84, {35, 373}}, {85, {370, 258}}, {86, {370, 303}}};
 constexpr Point kMouseAt[] = {{394, 119}, {403, 160}, {403, 201}};
 // The bonus icons in the order tripple, slow, colour wipe, bomb, lightning.
 constexpr Point kBonusAt[] = {{27, 121}, {27, 179}, {27, 259}, {27, 220}, {27, 300}};
@@ -25,8 +30,8 @@ void HelpDlg::Draw(Graphics* g) {
   if (FONT_BALOON) {
     g->SetFont(FONT_BALOON);
     g->SetColor(Color(50, 40, 20));
-    for (int i = 0; i < 4; ++i)
-      DrawStringWrapped(g, app_->GetGameString(kFirstText + i), kTextAt[i].x, kTextAt[i].y, 10000000, 20, JUSTIFY_LEFT);
+    for (const HelpText& text : kTexts)
+      DrawStringWrapped(g, app_->GetGameString(text.string), text.at.x, text.at.y, 10000000, 20, JUSTIFY_LEFT);
   }
   Image* mice[] = {IMAGE_MOUSE_MOVE, IMAGE_MOUSE_SHOOT, IMAGE_MOUSE_CHANGER};
   for (int i = 0; i < 3; ++i)
