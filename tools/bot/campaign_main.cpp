@@ -16,7 +16,7 @@
 // endless game, the winner screen, the game menu, the endless screen, the credits, the settings,
 // the profiles with the rename prompt, the help and the custom game with a level chosen; then,
 // played with a pad alone, the name entry with its hint and the focus on the main menu, on the
-// guardian's dialog and on the map.
+// guardian's dialog, on the map and in the settings.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -268,6 +268,23 @@ int TakeShots(const std::string& game, const fs::path& folder) {
     if (check(app.RunUntil([&] { return app.dialogOrder.empty() && !app.mSlide.active; }), "the map by pad")) {
       app.Updates(30);
       app.Shot(folder / "21_focus_map.png");
+      app.RunUntil([&] { return app.mStoryWidget->blinkCounter == -1; });
+      press(PadButton::EAST);
+    }
+    // Back on the main menu (the focus on the story button): down to the credits, left twice.
+    app.RunUntil([&] { return !app.mSlide.active && app.dialogOrder.empty() && app.mMainMenu->visible; });
+    app.Updates(2);
+    for (PadButton button : {PadButton::DPAD_DOWN, PadButton::DPAD_DOWN, PadButton::DPAD_DOWN, PadButton::DPAD_LEFT,
+                             PadButton::DPAD_LEFT, PadButton::SOUTH})
+      press(button);
+    if (check(app.RunUntil([&] { return app.Front<SettingsDlg>() != nullptr; }), "the settings by pad")) {
+      press(PadButton::DPAD_RIGHT);
+      app.Updates(5);
+      app.Shot(folder / "22_focus_settings_slider.png");
+      press(PadButton::DPAD_DOWN);
+      press(PadButton::DPAD_DOWN);
+      app.Updates(5);
+      app.Shot(folder / "23_focus_settings_below.png");
     }
   }
   fs::remove_all(data);

@@ -27,25 +27,28 @@ bool Checkbox::IsChecked() { return checked; }
 void Checkbox::MouseDown(int, int, int, int) { SetChecked(!checked, true); }
 
 void Checkbox::Draw(Graphics* g) {
-  if (!uncheckedPicture && !checkedPicture) {
-    g->SetColor(outlineColor);
-    g->FillRect(0, 0, width, height);
-    g->SetColor(backgroundColor);
-    g->FillRect(1, 1, width - 2, height - 2);
-    if (checked) {
-      g->SetColor(checkColor);
-      g->DrawLine(1, 1, width - 2, height - 2);
-      // Mirrors the first stroke inside the frame (starting at width - 1 would paint over the
-      // frame's right edge and tilt the cross).
-      g->DrawLine(width - 2, 1, 1, height - 2);
+  const auto drawBox = [&] {
+    if (!uncheckedPicture && !checkedPicture) {
+      g->SetColor(outlineColor);
+      g->FillRect(0, 0, width, height);
+      g->SetColor(backgroundColor);
+      g->FillRect(1, 1, width - 2, height - 2);
+      if (checked) {
+        g->SetColor(checkColor);
+        g->DrawLine(1, 1, width - 2, height - 2);
+        // Mirrors the first stroke inside the frame (starting at width - 1 would paint over the
+        // frame's right edge and tilt the cross).
+        g->DrawLine(width - 2, 1, 1, height - 2);
+      }
+      return;
     }
-    return;
-  }
-  if (checkedCell.width != 0) {
-    if (uncheckedPicture) g->DrawImage(uncheckedPicture, 0, 0, checked ? checkedCell : uncheckedCell);
-    return;
-  }
-  if (uncheckedPicture && checkedPicture) g->DrawImage(checked ? checkedPicture : uncheckedPicture, 0, 0);
+    if (checkedCell.width != 0) {
+      if (uncheckedPicture) g->DrawImage(uncheckedPicture, 0, 0, checked ? checkedCell : uncheckedCell);
+      return;
+    }
+    if (uncheckedPicture && checkedPicture) g->DrawImage(checked ? checkedPicture : uncheckedPicture, 0, 0);
+  };
+  drawBox();
   DrawFocusFrame(g, outlineColor);
 }
 

@@ -11,6 +11,11 @@
 
 namespace Orva {
 
+namespace {
+// Dark enough to stand out on light dialogs, where sliders usually sit.
+const Color kFocusFrameColor(120, 80, 20);
+}  // namespace
+
 Slider::Slider(Image* track, Image* thumb, int sliderId, SliderListener* sliderListener)
     : listener(sliderListener), id(sliderId), trackPicture(track), thumbPicture(thumb) {
   navigable = true;
@@ -133,12 +138,13 @@ void Slider::DrawTrack(Graphics* g) {
 
 void Slider::Draw(Graphics* g) {
   if (trackPicture) DrawTrack(g);
-  if (!thumbPicture) return;
-  if (horizontal)
-    g->DrawImage(thumbPicture, ThumbPosition(), (height - thumbPicture->height) / 2);
-  else
-    g->DrawImage(thumbPicture, (width - thumbPicture->width) / 2, ThumbPosition());
-  DrawFocusFrame(g, Color::White);
+  if (thumbPicture) {
+    if (horizontal)
+      g->DrawImage(thumbPicture, ThumbPosition(), (height - thumbPicture->height) / 2);
+    else
+      g->DrawImage(thumbPicture, (width - thumbPicture->width) / 2, ThumbPosition());
+  }
+  DrawFocusFrame(g, kFocusFrameColor);
 }
 
 }  // namespace Orva

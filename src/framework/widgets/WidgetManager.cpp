@@ -131,6 +131,11 @@ void WidgetManager::SetFocus(Widget* widget) {
     focusWidget = widget;
     if (hasFocus) widget->GotFocus();
   }
+  // The shown focus is drawn by the widgets that have it: both redraw.
+  if (focusShown) {
+    if (old && old->widgetManager == this) old->FocusLookChanged();
+    if (focusWidget) focusWidget->FocusLookChanged();
+  }
 }
 
 void WidgetManager::Resize(const Rect& source, const Rect& dest) {

@@ -663,8 +663,10 @@ TEST_F(NavigationTest, PadDirectionsRepeatLikeKeysAndFieldsListsAndSlidersTakeTh
   Key(KEYCODE_DOWN);
   EXPECT_EQ(list.selectedIndex, 1);
   EXPECT_EQ(manager.focusWidget, &list);
+  list.dirty = slider.dirty = false;  // as after a draw
   Key(KEYCODE_DOWN);
   EXPECT_EQ(manager.focusWidget, &slider);
+  EXPECT_TRUE(list.dirty && slider.dirty);  // the frame leaves one and comes to the other
   Key(KEYCODE_RIGHT);
   EXPECT_DOUBLE_EQ(slider.value, Slider::kKeyStep);
   EXPECT_EQ(manager.focusWidget, &slider);
