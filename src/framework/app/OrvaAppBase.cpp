@@ -49,6 +49,7 @@ OrvaAppBase::OrvaAppBase()
           displayLock, [this](const std::string& path) { return CreateImageFromFile(path, true); },
           [this](const std::string&) { return std::make_unique<DDImage>(display.get(), &images); }) {
   gOrvaApp = this;
+  gWidgetHost = this;
   appDirectory = ExecutableFolder();
   productVersion = ORVA_PROJECT_VERSION;
   static_assert(kFrameTimeMs == 10, "frameTime starts at the framework's update period");
@@ -94,6 +95,7 @@ OrvaAppBase::~OrvaAppBase() {
   mainWindow = 0;
   instanceLock_.Release();
   if (gOrvaApp == this) gOrvaApp = nullptr;
+  if (gWidgetHost == this) gWidgetHost = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -25,6 +25,7 @@
 #include "framework/sound/SoundManager.h"
 #include "framework/widgets/ButtonListener.h"
 #include "framework/widgets/DialogListener.h"
+#include "framework/widgets/WidgetHost.h"
 
 namespace Orva {
 
@@ -40,24 +41,6 @@ class OrvaAppBase;
 // The one application object; set by its constructor, cleared by its destructor.
 extern OrvaAppBase* gOrvaApp;
 
-// Cursor kinds (SetCursorKind).
-enum CursorKind {
-  CURSOR_POINTER = 0,
-  CURSOR_HAND = 1,
-  CURSOR_DRAGGING = 2,
-  CURSOR_TEXT = 3,
-  CURSOR_CIRCLE_SLASH = 4,
-  CURSOR_SIZEALL = 5,
-  CURSOR_SIZENESW = 6,
-  CURSOR_SIZENS = 7,
-  CURSOR_SIZENWSE = 8,
-  CURSOR_SIZEWE = 9,
-  CURSOR_WAIT = 10,
-  CURSOR_NONE = 11,
-  CURSOR_CUSTOM = 12,
-  NUM_CURSORS = 13
-};
-
 // The application object of the framework: the window and display, the fixed-rate main loop,
 // the widget tree, the resource manager, settings, the loading thread and the dialogs. The game
 // derives its own application from it; the entry point constructs it, calls Init, then Start.
@@ -65,7 +48,7 @@ enum CursorKind {
 // Threads: everything runs on the main thread except LoaderThreadBody (the loading thread),
 // which may use the resource manager and create images; pictures register under displayLock.
 // Shutdown may be called from any thread.
-class OrvaAppBase : public ButtonListener, public DialogListener, public ResourceHost {
+class OrvaAppBase : public ButtonListener, public DialogListener, public ResourceHost, public WidgetHost {
  public:
   // ---- Identity and geometry
   std::string companyName;
@@ -275,17 +258,17 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   virtual void ReinitDisplay();
   virtual Dialog* ShowDialog(int id, bool modal, const std::string& dialogTitle, const std::string& body,
                              const std::string& footnote, int buttonSet);
-  virtual Dialog* FindDialog(int id);
+  Dialog* FindDialog(int id) override;
   virtual void RegisterDialog(Dialog* dialog);
   virtual void RegisterDialog(int id, Dialog* dialog);
   virtual bool CloseDialog(Dialog* dialog);
-  virtual bool CloseDialog(int id);
+  bool CloseDialog(int id) override;
   virtual bool CloseDialog(int id, bool removeWidget, bool deleteWidget);
   virtual int CountDialogs();
   // Takes the dialog out of the registry (every id it is registered under), the widget tree, its
   // modal layer and the deferred deletions, without deleting it. A registered dialog's destructor
   // calls it.
-  void ForgetDialog(Dialog* dialog);
+  void ForgetDialog(Dialog* dialog) override;
   virtual void ModalShownHook() {}
   virtual void ModalHiddenHook() {}
   virtual void GotFocusHook() {}
@@ -301,7 +284,7 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   virtual void Present(const Rect* rect);
   virtual void EarlyInitHook() {}
   virtual void RunLoop();
-  virtual bool StepLoop(bool* updated);
+  bool StepLoop(bool* updated) override;
   virtual bool StepUntilUpdate();
   virtual bool CanRestore() { return !windowDisabled; }
 
@@ -309,7 +292,7 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   void OnDialogButtonPressed(int dialogId, int buttonId) override;
   void OnDialogButtonReleased(int dialogId, int buttonId) override;
 
-  // ---- ResourceHost
+  // ---- ResourceHost and WidgetHost
   ImageHost* GetImageHost() override { return &images; }
   void DiscardSharedImage(const std::string& path, const std::string& variant) override;
   SoundManager* GetSoundManager() override { return soundManager.get(); }
@@ -323,13 +306,13 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   void PumpMessages();
 
   // ---- Other operations
-  void CopyToClipboard(const std::string& text);
-  std::string GetClipboardText();
-  void SetCursorKind(int kind);
+  void CopyToClipboard(const std::string& text) override;
+  std::string GetClipboardText() override;
+  void SetCursorKind(int kind) override;
   void UseCustomCursors(bool enable);
   bool ReadResourceManifest();
   void ReportResourceError(bool exitAfter);
-  std::string GetString(const std::string& id, const std::string& defaultText);
+  std::string GetString(const std::string& id, const std::string& defaultText) override;
   void SetString(const std::string& id, const std::string& text);
   void ProcessDeferredDeletes();
   void ClearKeyState();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "framework/app/OrvaAppBase.h"
 #include "framework/fonts/SysFont.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/widgets/WidgetManager.h"
@@ -20,7 +19,7 @@ constexpr int kDragOverhang = 8;
 
 // The application's wording of a button label when there is an application.
 std::string ButtonLabel(const char* stringId, const char* fallback) {
-  return gOrvaApp ? gOrvaApp->GetString(stringId, fallback) : std::string(fallback);
+  return gWidgetHost ? gWidgetHost->GetString(stringId, fallback) : std::string(fallback);
 }
 
 // Keeps v between low and high; when they cross, low wins.
@@ -243,7 +242,7 @@ int Dialog::MeasureHeight(int forWidth) {
 bool Dialog::IsModalDialog() { return modal; }
 
 int Dialog::RunUntilAnswered(bool autoKill) {
-  OrvaAppBase* app = widgetManager ? widgetManager->app : nullptr;
+  WidgetHost* app = widgetManager ? widgetManager->app : nullptr;
   if (!app) return answer;
 
   if (!runWatch_) runWatch_ = std::make_shared<RunWatch>();

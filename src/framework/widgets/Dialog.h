@@ -13,7 +13,7 @@
 namespace Orva {
 
 class Image;
-class OrvaAppBase;
+class WidgetHost;
 
 // The framework's message box as a widget: a framed panel with a title line, word-wrapped body
 // text, an optional footnote line and up to two DialogButtons along the bottom, possibly modal,
@@ -67,7 +67,7 @@ class Dialog : public Widget, public ButtonListener {
   int buttonMargin = 0;
   // The application whose registry holds this dialog (RegisterDialog); it is told when the
   // dialog is deleted, so its registry never keeps a deleted dialog. Not owned.
-  OrvaAppBase* registeredWith = nullptr;
+  WidgetHost* registeredWith = nullptr;
 
   Dialog(Image* framePicture, int id, bool modal, const std::string& title, const std::string& body,
          const std::string& footnote, int buttonSet);

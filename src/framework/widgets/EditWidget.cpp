@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "framework/app/OrvaAppBase.h"
 #include "framework/fonts/SysFont.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/platform/KeyCodes.h"
@@ -411,7 +410,7 @@ void EditWidget::ProcessKey(int key, char c) {
   std::string oldUndoText;
   int oldUndoCursor = 0;
   int oldUndoSelection = -1;
-  OrvaAppBase* app = widgetManager ? widgetManager->app : nullptr;
+  WidgetHost* app = widgetManager ? widgetManager->app : nullptr;
   const int length = int(text.size());
   // Words as shown: a password field keeps where its hidden words end to itself.
   const std::string& shown = ShownText();

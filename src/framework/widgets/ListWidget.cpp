@@ -4,7 +4,6 @@
 #include <cmath>
 #include <numeric>
 
-#include "framework/app/OrvaAppBase.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/platform/KeyCodes.h"

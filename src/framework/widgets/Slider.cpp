@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "framework/app/OrvaAppBase.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/platform/KeyCodes.h"

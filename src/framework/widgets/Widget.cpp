@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "framework/app/OrvaAppBase.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Image.h"
 #include "framework/widgets/WidgetManager.h"

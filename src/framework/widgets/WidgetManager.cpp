@@ -38,7 +38,9 @@ bool IsWithin(WidgetContainer* widget, WidgetContainer* container) {
 
 }  // namespace
 
-WidgetManager::WidgetManager(OrvaAppBase* application) : app(application) {
+WidgetHost* gWidgetHost = nullptr;
+
+WidgetManager::WidgetManager(WidgetHost* application) : app(application) {
   widgetManager = this;
   Resize(mouseSourceRect, mouseDestRect);
 }

@@ -7,12 +7,12 @@
 #include "framework/graphics/Rect.h"
 #include "framework/widgets/Flags.h"
 #include "framework/widgets/WidgetContainer.h"
+#include "framework/widgets/WidgetHost.h"
 
 namespace Orva {
 
 class Graphics;
 class Image;
-class OrvaAppBase;
 class Widget;
 
 // The root of the widget tree. The application feeds it input in widget coordinates (RemapMouse),
@@ -41,7 +41,7 @@ class WidgetManager : public WidgetContainer {
 
   Widget* ctrlTabTarget = nullptr;      // receives Ctrl+Tab characters
   Graphics* currentGraphics = nullptr;  // during DrawDirtyWidgets only
-  OrvaAppBase* app = nullptr;           // not owned; may be null
+  WidgetHost* app = nullptr;            // the application; not owned; may be null
   Image* screenImage = nullptr;         // the back buffer; null while the display is rebuilt
   Widget* transientWidget = nullptr;    // removed when the mouse is pressed outside it
   std::vector<PendingOverlay> pendingOverlays;
@@ -84,7 +84,7 @@ class WidgetManager : public WidgetContainer {
   static constexpr int kPadRepeatDelay = 35;
   static constexpr int kPadRepeatInterval = 5;
 
-  explicit WidgetManager(OrvaAppBase* application = nullptr);
+  explicit WidgetManager(WidgetHost* application = nullptr);
   ~WidgetManager() override;
 
   void ForgetWidget(Widget* widget) override;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/OrvaAppBase.h"
+#include "FakeWidgetHost.h"
 #include "framework/widgets/Checkbox.h"
 #include "framework/widgets/Slider.h"
 #include "framework/widgets/WidgetManager.h"
@@ -44,10 +44,10 @@ class Recorder : public CheckboxListener, public SliderListener {
   }
 };
 
-// The application is there only to receive cursor requests; it is never started.
+// The host is there only to receive cursor requests.
 class ToggleTest : public ::testing::Test {
  protected:
-  OrvaAppBase app;
+  Testing::FakeWidgetHost app;
   WidgetManager manager{&app};
   std::unique_ptr<MemoryImage> screen = MakeScreen(200, 100, kScreen);
   Recorder recorder;

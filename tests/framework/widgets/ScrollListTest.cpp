@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/app/OrvaAppBase.h"
+#include "FakeWidgetHost.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/widgets/ListWidget.h"
@@ -55,7 +55,7 @@ class ScrollRecorder : public ScrollListener {
 // 100 pixels between them.
 class ScrollbarTest : public ::testing::Test {
  protected:
-  OrvaAppBase app;
+  Testing::FakeWidgetHost app;
   WidgetManager manager{&app};
   std::unique_ptr<MemoryImage> screen = MakeScreen(200, 200, kScreen);
   ScrollRecorder recorder;
@@ -401,7 +401,7 @@ class ListRecorder : public ListListener {
 // A 100 x 58 list at (0, 0) with 10-pixel lines (five fit) and its bar at (100, 0).
 class ListTest : public ::testing::Test {
  protected:
-  OrvaAppBase app;
+  Testing::FakeWidgetHost app;
   WidgetManager manager{&app};
   std::unique_ptr<MemoryImage> screen = MakeScreen(200, 200, kScreen);
   BlockFont font;
