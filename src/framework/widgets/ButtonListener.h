@@ -2,14 +2,16 @@
 
 namespace Orva {
 
-// Receives a button's events. Every operation is optional; a press with a click count falls back
-// to the plain press, so most listeners override only OnButtonPressed(id) or OnButtonReleased(id).
+// Receives a button's events. Every operation is optional; a press with the mouse's click count
+// falls back to the plain press, so most listeners override only OnButtonPressed(id) or
+// OnButtonReleased(id).
 class ButtonListener {
  public:
   virtual ~ButtonListener() = default;
 
   // clickCount as the manager reports it: 1 left, 2 double, -1 right, -2 right double, 3 middle.
-  virtual void OnButtonPressed(int id, int clickCount) {
+  // A press by the keyboard or a pad comes as a left click.
+  virtual void OnButtonMousePressed(int id, int clickCount) {
     (void)clickCount;
     OnButtonPressed(id);
   }

@@ -78,7 +78,7 @@ void ButtonWidget::MouseDown(int mx, int my, int button, int clickCount) {
   // The listener hears the manager's numbering (negative for the right button, 3 for the middle
   // one), as ButtonListener documents, so it can tell the buttons apart.
   const int reported = button == 1 ? -clickCount : button == 2 ? 3 : clickCount;
-  if (listener) listener->OnButtonPressed(id, reported);
+  if (listener) listener->OnButtonMousePressed(id, reported);
   MarkDirty();
 }
 
@@ -126,7 +126,7 @@ bool ButtonWidget::Activate() {
   // Copies: the listener may delete this button when it hears the press.
   ButtonListener* const heard = listener;
   const int buttonId = id;
-  heard->OnButtonPressed(buttonId, 1);
+  heard->OnButtonMousePressed(buttonId, 1);
   heard->OnButtonReleased(buttonId);
   return true;
 }

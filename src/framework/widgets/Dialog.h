@@ -102,7 +102,6 @@ class Dialog : public Widget, public ButtonListener {
   // without an application.
   virtual int RunUntilAnswered(bool autoKill);
 
-  using ButtonListener::OnButtonPressed;
   void OnButtonPressed(int buttonId) override;
   void OnButtonReleased(int buttonId) override;
 

@@ -88,7 +88,6 @@ class ScrollbarWidget : public Widget, public ButtonListener {
 
   void OnButtonPressed(int buttonId) override;
   void OnButtonHeld(int buttonId) override;
-  using ButtonListener::OnButtonPressed;
 
  private:
   int ButtonLength() const { return lessButton->width; }

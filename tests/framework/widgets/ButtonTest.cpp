@@ -32,7 +32,7 @@ class RecordingListener : public ButtonListener {
   std::string heard;
   bool logMoves = false;
 
-  void OnButtonPressed(int id, int clickCount) override {
+  void OnButtonMousePressed(int id, int clickCount) override {
     Add("press" + std::to_string(id) + "/" + std::to_string(clickCount));
   }
   void OnButtonReleased(int id) override { Add("release" + std::to_string(id)); }

@@ -312,7 +312,7 @@ TEST(DialogTest, ButtonEventsAnswerAndReachTheListener) {
   dialog.OnButtonPressed(5);
   dialog.OnButtonReleased(5);
   EXPECT_EQ(dialog.answer, INT_MAX);
-  dialog.OnButtonPressed(1001, 1);
+  dialog.OnButtonMousePressed(1001, 1);
   dialog.OnButtonReleased(1001);
   EXPECT_EQ(dialog.answer, 1001);
   EXPECT_EQ(listener.heard, "p42/1001 r42/1001 ");
