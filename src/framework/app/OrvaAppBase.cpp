@@ -1128,7 +1128,6 @@ bool OrvaAppBase::CloseDialog(int id, bool removeWidget, bool deleteWidget) {
   auto found = dialogs.find(id);
   if (found == dialogs.end()) return false;
   Dialog* dialog = found->second;
-  if (dialog->result == -1) dialog->result = 0;
   dialogOrder.remove(dialog);
   dialogs.erase(found);
   if (std::none_of(dialogs.begin(), dialogs.end(), [&](const auto& entry) { return entry.second == dialog; }))

@@ -247,7 +247,7 @@ int Dialog::RunUntilAnswered(bool autoKill) {
 
   if (!runWatch_) runWatch_ = std::make_shared<RunWatch>();
   const std::shared_ptr<RunWatch> watch = runWatch_;
-  while (!watch->deleted && widgetManager && answer == INT_MAX) {
+  while (!watch->deleted && widgetManager && answer == kNoAnswer) {
     bool updated = false;
     if (!app->StepLoop(&updated)) break;
   }

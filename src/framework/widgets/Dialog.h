@@ -61,8 +61,10 @@ class Dialog : public Widget, public ButtonListener {
   int grabY = 0;
   int id = 0;
   bool modal = false;
-  int answer = INT_MAX;  // the id of the button that answered, INT_MAX until then
-  int result = -1;       // set by whoever closes the dialog; 0 when closed unanswered
+  // A dialog's answer is the id of the button that gave it; kNoAnswer until then. The game's
+  // dialogs report theirs the same way, into an integer their opener owns.
+  static constexpr int kNoAnswer = INT_MAX;
+  int answer = kNoAnswer;
   int buttonGap = 8;
   int buttonMargin = 0;
   // The application whose registry holds this dialog (RegisterDialog); it is told when the
@@ -97,7 +99,7 @@ class Dialog : public Widget, public ButtonListener {
   virtual int MeasureHeight(int forWidth);
   virtual bool IsModalDialog();
   // Runs the application's loop until a button answers, the dialog leaves the widget tree or the
-  // loop ends; returns the answer (INT_MAX when there was none). autoKill then closes the dialog
+  // loop ends; returns the answer (kNoAnswer when there was none). autoKill then closes the dialog
   // through the application, when it is still the one registered under its id. Returns at once
   // without an application.
   virtual int RunUntilAnswered(bool autoKill);
@@ -110,7 +112,7 @@ class Dialog : public Widget, public ButtonListener {
   // and deleted by code that runs inside the loop) and what its answer was.
   struct RunWatch {
     bool deleted = false;
-    int answer = INT_MAX;
+    int answer = kNoAnswer;
   };
 
   Font* TitleFont();

@@ -369,8 +369,8 @@ void GameApp::ShowMainMenuBehind() {
   widgetManager->BringToBack(mMainMenu.get());
 }
 
-void GameApp::ShowMessage(const std::string& text, int* result, bool twoButtons, int fallback) {
-  auto* dialog = new YesNoDlg(result, twoButtons, this, fallback);
+void GameApp::ShowMessage(const std::string& text, int* answerTo, bool twoButtons, int fallback) {
+  auto* dialog = new YesNoDlg(answerTo, twoButtons, this, fallback);
   dialog->text = text;
   RegisterDialog(dialog);
 }

@@ -8,6 +8,7 @@
 
 #include "framework/app/OrvaAppBase.h"
 #include "framework/audio/AudioDevice.h"
+#include "framework/widgets/Dialog.h"
 #include "game/app/ProfileStore.h"
 #include "game/board/BoardHost.h"
 #include "game/board/ParticleTemplates.h"
@@ -113,9 +114,10 @@ class GameApp : public OrvaAppBase, public BoardHost {
 
   // ---- What the screens share
   // Adds a one-button message (or, with twoButtons, a yes/no question) over everything. The
-  // answer goes to *result when given: the button's id for a question, the fallback for a
-  // message.
-  void ShowMessage(const std::string& text, int* result = nullptr, bool twoButtons = false, int fallback = -1);
+  // answer goes to *answerTo when given: the button's id for a question, the fallback for a
+  // message (by default none: closing a message answers nothing).
+  void ShowMessage(const std::string& text, int* answerTo = nullptr, bool twoButtons = false,
+                   int fallback = Dialog::kNoAnswer);
   // Writes one key of the current profile. A failure is told to the player once (until a write
   // succeeds again) and the game goes on; nothing is written without a current profile, or in a
   // run that -play started.

@@ -16,8 +16,12 @@ constexpr int kEditId = 0;
 constexpr int kPadHint = 87;
 }  // namespace
 
-EnterValDlg::EnterValDlg(bool cancelAllowed, int* result, std::string* output, GameApp* app, bool slideIn)
-    : GameDialog(app, kDialogId), cancelAllowed_(cancelAllowed), slideIn_(slideIn), result_(result), output_(output) {
+EnterValDlg::EnterValDlg(bool cancelAllowed, int* answerTo, std::string* output, GameApp* app, bool slideIn)
+    : GameDialog(app, kDialogId),
+      cancelAllowed_(cancelAllowed),
+      slideIn_(slideIn),
+      answerTo_(answerTo),
+      output_(output) {
   edit_ = std::make_unique<EditWidget>(kEditId, this);
   edit_->SetColor(0, Color::White);
   edit_->SetColor(2, Color(0, 30, 160));
@@ -88,7 +92,7 @@ void EnterValDlg::Answer(int buttonId) {
     app_->ShowMessage(app_->GetGameString(kEmptyNameText));
     return;
   }
-  if (result_) *result_ = buttonId;
+  if (answerTo_) *answerTo_ = buttonId;
   if (output_) *output_ = edit_->text;
   Close();
 }

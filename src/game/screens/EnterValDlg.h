@@ -18,9 +18,9 @@ class EnterValDlg : public GameDialog, public EditListener {
   static constexpr int kCancel = 2;
   static constexpr int kMaxChars = 20;
 
-  // On OK or Cancel the button's id goes to *result and the text to *output; slideIn brings the
+  // On OK or Cancel the answer (the button's id) goes to *answerTo and the text to *output; slideIn brings the
   // dialog up from below the screen.
-  EnterValDlg(bool cancelAllowed, int* result, std::string* output, GameApp* app, bool slideIn);
+  EnterValDlg(bool cancelAllowed, int* answerTo, std::string* output, GameApp* app, bool slideIn);
 
   std::string prompt;  // set by the opener before adding
 
@@ -41,7 +41,7 @@ class EnterValDlg : public GameDialog, public EditListener {
   bool cancelAllowed_;
   bool slideIn_;
   bool padHint_ = false;  // a pad was used last: how to type with it is shown
-  int* result_;
+  int* answerTo_;
   std::string* output_;
   std::unique_ptr<EditWidget> edit_;
 };

@@ -51,8 +51,8 @@ bool GameDialog::StepSlide() {
 
 // ---- YesNoDlg
 
-YesNoDlg::YesNoDlg(int* result, bool twoButtons, GameApp* app, int fallback)
-    : GameDialog(app, kDialogId), result_(result), twoButtons_(twoButtons), fallback_(fallback) {}
+YesNoDlg::YesNoDlg(int* answerTo, bool twoButtons, GameApp* app, int fallback)
+    : GameDialog(app, kDialogId), answerTo_(answerTo), twoButtons_(twoButtons), fallback_(fallback) {}
 
 void YesNoDlg::Attached(WidgetManager* manager) {
   GameDialog::Attached(manager);
@@ -102,7 +102,7 @@ void YesNoDlg::Draw(Graphics* g) {
 
 void YesNoDlg::OnButtonReleased(int buttonId) {
   app_->PlaySound(EFFECT_SIMPLE_BUTTON_CLICKED);
-  if (result_) *result_ = twoButtons_ ? buttonId : fallback_;
+  if (answerTo_) *answerTo_ = twoButtons_ ? buttonId : fallback_;
   Close();
 }
 

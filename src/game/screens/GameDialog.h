@@ -14,11 +14,10 @@ class GameApp;
 
 // What the game's dialogs share: the dialog frame picture, no title, text or standard buttons,
 // buttons of the game's dialog look as children (so they travel with the dialog as it slides),
-// and the vertical slide. A dialog reports to its opener by writing the id of the button that
-// closed it into an integer the opener owns and polls (kNoResult until then).
+// and the vertical slide. A dialog reports to its opener by writing its answer, the id of the
+// button that closed it, into an integer the opener owns and polls (Dialog::kNoAnswer until then).
 class GameDialog : public Dialog {
  public:
-  static constexpr int kNoResult = -1;
   static constexpr int kButtonWidth = 112;
   static constexpr int kButtonHeight = 29;
 
@@ -51,9 +50,9 @@ class YesNoDlg : public GameDialog {
   static constexpr int kYes = 1;  // also the one button of a message
   static constexpr int kNo = 2;
 
-  // result may be null when nobody waits for the answer. A message writes fallback there when
-  // closed; a question writes the id of the button.
-  YesNoDlg(int* result, bool twoButtons, GameApp* app, int fallback);
+  // answerTo may be null when nobody waits for the answer. A message writes fallback there when
+  // closed (kNoAnswer: closing it answers nothing); a question writes the id of the button.
+  YesNoDlg(int* answerTo, bool twoButtons, GameApp* app, int fallback);
 
   std::string text;  // set by the opener before adding; line breaks make several centred lines
 
@@ -62,7 +61,7 @@ class YesNoDlg : public GameDialog {
   void OnButtonReleased(int buttonId) override;
 
  private:
-  int* result_;
+  int* answerTo_;
   bool twoButtons_;
   int fallback_;
   int halfWidth_ = 175;

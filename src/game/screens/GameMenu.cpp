@@ -58,7 +58,7 @@ void GameMenu::OnButtonReleased(int buttonId) {
 
 void GameMenu::Update() {
   GameDialog::Update();
-  if (answer_ != kNoResult) {
+  if (answer_ != kNoAnswer) {
     if (answer_ == YesNoDlg::kYes && pending_ == RESTART) {
       board_->ResetBoard();
       pending_ = RESUME;
@@ -66,7 +66,7 @@ void GameMenu::Update() {
     } else if (answer_ == YesNoDlg::kYes && pending_ == LEAVE) {
       slide_.SlideOut();
     }
-    answer_ = kNoResult;
+    answer_ = kNoAnswer;
   }
   if (!StepSlide()) return;
   Close();

@@ -28,7 +28,7 @@ class GameMenu : public GameDialog {
 
   Board* board_;
   int pending_ = RESUME;
-  int answer_ = kNoResult;
+  int answer_ = kNoAnswer;
 };
 
 }  // namespace Orva

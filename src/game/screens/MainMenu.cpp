@@ -108,16 +108,16 @@ void MainMenu::Update() {
     AskForName();
   }
 
-  if (dialogResult_ != -1) {
-    const int result = dialogResult_;
+  if (answer_ != Dialog::kNoAnswer) {
+    const int result = answer_;
     const int pending = pending_;
     pending_ = NONE;
-    dialogResult_ = -1;
+    answer_ = Dialog::kNoAnswer;
     if (result == YesNoDlg::kYes && pending == CREATE_PROFILE) {
       const std::string problem = ProfileNameProblem(enteredName_);
       if (!problem.empty()) {
         // Asked again once the player has read why.
-        app_->ShowMessage(problem, &dialogResult_, false, YesNoDlg::kYes);
+        app_->ShowMessage(problem, &answer_, false, YesNoDlg::kYes);
         pending_ = ASK_AGAIN;
         return;
       }
@@ -149,7 +149,7 @@ void MainMenu::Update() {
 void MainMenu::AskForName() {
   pending_ = CREATE_PROFILE;
   enteredName_.clear();
-  auto* entry = new EnterValDlg(false, &dialogResult_, &enteredName_, app_, true);
+  auto* entry = new EnterValDlg(false, &answer_, &enteredName_, app_, true);
   entry->prompt = app_->GetGameString(kNamePrompt);
   app_->RegisterDialog(entry);
 }
@@ -207,7 +207,7 @@ void MainMenu::OnButtonReleased(int id) {
       break;
     case EXIT: {
       pending_ = QUIT;
-      app_->ShowMessage(app_->GetGameString(kQuitQuestion), &dialogResult_, true);
+      app_->ShowMessage(app_->GetGameString(kQuitQuestion), &answer_, true);
       break;
     }
     case HELP: LeaveFor(app_->AdoptScreen(std::make_unique<HelpWidget>(app_)), GameApp::STATE_CUSTOM); break;

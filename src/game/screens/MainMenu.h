@@ -6,6 +6,7 @@
 
 #include "framework/widgets/ButtonListener.h"
 #include "framework/widgets/ButtonWidget.h"
+#include "framework/widgets/Dialog.h"
 #include "framework/widgets/Widget.h"
 
 namespace Orva {
@@ -59,7 +60,7 @@ class MainMenu : public Widget, public ButtonListener {
   int hovered_ = kNoHint;
   bool balloonVisible_ = false;
   int pending_ = NONE;
-  int dialogResult_ = -1;
+  int answer_ = Dialog::kNoAnswer;  // of the dialog the menu opened
   std::string enteredName_;
   ScreenSlide* slide_ = nullptr;  // the application's, while the menu slides away
 };

@@ -144,9 +144,9 @@ bool ProfilesDlg::Refuse(const std::string& name, const std::string& except) {
 
 void ProfilesDlg::Update() {
   GameDialog::Update();
-  if (answer_ != kNoResult) {
+  if (answer_ != kNoAnswer) {
     const int result = answer_;
-    answer_ = kNoResult;
+    answer_ = kNoAnswer;
     Handle(result);
   }
   if (StepSlide()) Close();

@@ -47,7 +47,7 @@ class ProfilesDlg : public GameDialog, public ListListener {
   std::unique_ptr<ScrollbarWidget> scrollbar_;
   std::string workingName_;
   std::string oldName_;
-  int answer_ = kNoResult;
+  int answer_ = kNoAnswer;
   int pending_ = -1;
 };
 
