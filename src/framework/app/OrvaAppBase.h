@@ -87,28 +87,10 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   // How frames reach the screen ("PresentPath" in the settings file: "auto", "hardware" or
   // "software"); read when the window is made.
   PresentPath presentPath = PresentPath::AUTOMATIC;
-  // When the first frame was shown, in milliseconds after launch (ORVA_LOOP_STATS prints it).
-  double firstFrameAfterMs_ = 0;
-  bool refreshUnreliable = false;
-  double timeAccumulator = 0;
-  uint32_t lastAccumulatorTime = 0;
-  bool accumulatorStarted = false;
-  double fractionalUpdates = 0;
   int loopState = 0;
-  int updateDepth = 0;
-  int nonDrawCount = 0;
-  int catchUpSuppression = 0;
   int updateCount = 0;
   int drawCount = 0;
   int sleepCount = 0;
-  int dirtyUpdateCount = 0;
-  uint32_t drawTime = 0;
-  uint32_t screenBltTime = 0;
-  uint32_t lastDrawTime = 0;
-  uint32_t nextAllowedDrawTime = 0;
-  bool drawPending = true;
-  bool lastDrawSkipped = false;
-  bool drawingNow = false;
   // Pixels drawn into the back buffer and sent to the window by the last present (measuring).
   int64_t lastPresentedPixels = 0;
 
@@ -365,6 +347,30 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   uint32_t lastRateCheckTime_ = 0;
   bool queuedClose_ = false;
   bool minimizePending_ = false;
+
+  // The loop's own bookkeeping (AppLoop.cpp): the time owed to updates, the draws it holds back
+  // and what it measures of itself.
+  struct LoopInternals {
+    bool refreshUnreliable = false;
+    double timeAccumulator = 0;
+    uint32_t lastAccumulatorTime = 0;
+    bool accumulatorStarted = false;
+    double fractionalUpdates = 0;
+    int updateDepth = 0;
+    int nonDrawCount = 0;
+    int catchUpSuppression = 0;
+    int dirtyUpdateCount = 0;
+    uint32_t drawTime = 0;
+    uint32_t screenBltTime = 0;
+    uint32_t lastDrawTime = 0;
+    uint32_t nextAllowedDrawTime = 0;
+    bool drawPending = true;
+    bool lastDrawSkipped = false;
+    bool drawingNow = false;
+    // When the first frame was shown, in milliseconds after launch (ORVA_LOOP_STATS prints it).
+    double firstFrameAfterMs = 0;
+  };
+  LoopInternals loop_;
 };
 
 }  // namespace Orva
