@@ -12,6 +12,7 @@
 #include "framework/platform/WindowMessage.h"
 #include "framework/widgets/ButtonWidget.h"
 #include "game/board/BoardHost.h"
+#include "game/board/BoardInternal.h"
 #include "game/core/ResourceIds.h"
 #include "game/core/SafeFormat.h"
 #include "game/particles/ParticleSystem.h"
@@ -19,40 +20,6 @@
 namespace Orva {
 
 namespace {
-
-// Effects of the game's sound table the board plays.
-enum Effect {
-  EFFECT_SHOOT = 0,
-  EFFECT_HIT = 1,
-  EFFECT_EXPLODE = 2,
-  EFFECT_GOT_BONUS = 3,
-  EFFECT_FLASH = 4,
-  EFFECT_ROW_SLIDED = 5,
-  EFFECT_BIG_BUTTON_FOCUSED = 6,
-  EFFECT_BIG_BUTTON_CLICKED = 7,
-  EFFECT_CHANGE_RUNE = 11,
-  EFFECT_BONUS_EXPLOSION = 12,
-  EFFECT_LEVEL_UP = 13,
-  EFFECT_LOOSE = 14,
-  EFFECT_CELL_LIGHTNING = 17,
-};
-
-enum BonusKind { BONUS_TRIPPLE = 0, BONUS_SLOW = 1, BONUS_WIPE = 2, BONUS_BOMB = 3, BONUS_FLASH = 4 };
-
-// Strings of the string table the board shows.
-enum Text {
-  TEXT_MENU = 28,
-  TEXT_LEVEL_STAGE = 29,
-  TEXT_SCORE = 30,
-  TEXT_LIVES = 31,
-  TEXT_TRIPPLE = 36,
-  TEXT_BOMB = 37,
-  TEXT_WIPE = 38,
-  TEXT_FLASH = 39,
-  TEXT_FIRST_SPEED_NAME = 50,
-  TEXT_SPEED = 69,
-  TEXT_SLOW = 77,
-};
 
 constexpr int kLossFreezeEnd = 101;
 constexpr int kRecheckDelay = 40;
@@ -69,9 +36,6 @@ constexpr int kLightningLength = 300;
 constexpr int kExplosionRuneOffset = 24;
 constexpr int kExplosionBonusOffset = 84;
 constexpr int kBonusTextLine = 22;
-
-// The colour row a rune's kind uses in the colour sheets: dead runes use their colour's row.
-int ColourRow(int kind) { return kind < 0 ? 0 : kind % Board::kColours; }
 
 int PointsPerRune(int groupSize) {
   if (groupSize <= 5) return 51;
