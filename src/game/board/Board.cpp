@@ -1,12 +1,11 @@
+// The board itself: its construction, the widget hooks and the menu button, the controls, the
+// colour picks, the prepared fields tests and tools set up, and clearing what a stage leaves.
 #include "game/board/Board.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 #include <cstdlib>
 
-#include "framework/graphics/Font.h"
-#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Color.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/platform/KeyCodes.h"
 #include "framework/platform/WindowMessage.h"
@@ -14,7 +13,6 @@
 #include "game/board/BoardHost.h"
 #include "game/board/BoardInternal.h"
 #include "game/core/ResourceIds.h"
-#include "game/core/SafeFormat.h"
 #include "game/particles/ParticleSystem.h"
 
 namespace Orva {
