@@ -50,7 +50,7 @@ extern OrvaAppBase* gOrvaApp;
 // Shutdown may be called from any thread.
 class OrvaAppBase : public ButtonListener, public DialogListener, public ResourceHost, public WidgetHost {
  public:
-  // ---- Identity and geometry
+  // ---- Identity and screen mode
   std::string companyName;
   std::string productName = "Product";
   std::string title = "OrvaApp";
@@ -75,7 +75,7 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   bool forcedWindowed = false;
   bool allowMaximize = false;
 
-  // ---- Timing and loop
+  // ---- Loop timing (AppLoop.cpp; its own bookkeeping is private, LoopInternals)
   int frameTime = 10;
   double updateSpeed = 1.0;
   int refreshRate = 100;
@@ -94,7 +94,7 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   // Pixels drawn into the back buffer and sent to the window by the last present (measuring).
   int64_t lastPresentedPixels = 0;
 
-  // ---- Focus and window state
+  // ---- Focus, window state and cursors (AppMessages.cpp)
   bool active = true;
   bool minimized = false;
   bool windowDisabled = false;
@@ -124,13 +124,19 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   std::thread::id mainThreadId;
   std::atomic<bool> shutdownFromOtherThread{false};
   bool cleanExitLastTime = true;
+  bool autoAcceleration3D = false;
+  bool suspended = false;
+  bool screenSaverMode = false;
+
+  // ---- Sound levels (AppSound.cpp)
   bool noSound = false;
   bool altMusicBackEnd = false;
-  bool autoAcceleration3D = false;
   int muteCount = 0;
   int autoMuteCount = 0;
   double musicVolume = 0.85;
   double sfxVolume = 0.85;
+
+  // ---- Loading progress (the loading thread, AppLoop.cpp)
   bool startLoaderOnRun = true;
   std::atomic<bool> loaderStarted{false};
   std::atomic<bool> loaderFinished{false};
@@ -141,8 +147,6 @@ class OrvaAppBase : public ButtonListener, public DialogListener, public Resourc
   // Counts one finished loading task (the loading thread calls it) and wakes a headless loop
   // waiting for the loader.
   void LoaderTaskDone();
-  bool suspended = false;
-  bool screenSaverMode = false;
 
   // ---- This platform's switches
   bool headless = false;         // "-headless": no window; the headless window system
