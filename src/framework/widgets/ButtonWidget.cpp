@@ -120,6 +120,17 @@ void ButtonWidget::FollowFocusLook() {
     listener->OnButtonHoverEnd(id);
 }
 
+void ButtonWidget::BeginFocusGlow(Graphics* g) {
+  g->SetDrawMode(DRAWMODE_ADDITIVE);
+  g->SetColor(Color(255, 255, 255, focusGlow));
+  g->SetTintImages(true);
+}
+
+void ButtonWidget::EndFocusGlow(Graphics* g) {
+  g->SetTintImages(false);
+  g->SetDrawMode(DRAWMODE_NORMAL);
+}
+
 bool ButtonWidget::Activate() {
   if (disabled || !listener) return false;
   MarkDirty();
@@ -194,15 +205,12 @@ void ButtonWidget::Draw(Graphics* g) {
         DrawButtonPart(g, upPicture, upCell, 0, 0);
       }
       if (ShowsFocus() && (HasOverLook() || HasUpLook())) {
-        g->SetDrawMode(DRAWMODE_ADDITIVE);
-        g->SetColor(Color(255, 255, 255, focusGlow));
-        g->SetTintImages(true);
+        BeginFocusGlow(g);
         if (HasOverLook())
           DrawButtonPart(g, hoverPicture, hoverCell, 0, 0);
         else
           DrawButtonPart(g, upPicture, upCell, 0, 0);
-        g->SetTintImages(false);
-        g->SetDrawMode(DRAWMODE_NORMAL);
+        EndFocusGlow(g);
       }
       labelColor = GetColor(LooksHovered() ? COLOR_LABEL_HILITE : COLOR_LABEL);
     }

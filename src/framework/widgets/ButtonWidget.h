@@ -86,6 +86,11 @@ class ButtonWidget : public Widget {
   bool HasDownLook() const { return pressedPicture != nullptr || pressedCell.width != 0; }
   bool HasDisabledLook() const { return disabledPicture != nullptr || disabledCell.width != 0; }
 
+ protected:
+  // Pictures drawn between the two calls are added on top at focusGlow's strength.
+  void BeginFocusGlow(Graphics* g);
+  void EndFocusGlow(Graphics* g);
+
  private:
   // Tells the listener of the focus look coming and going, as of the mouse's hover.
   void FollowFocusLook();

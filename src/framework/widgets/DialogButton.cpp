@@ -25,15 +25,12 @@ DialogButton::DialogButton(Image* framePicture_, int buttonId, ButtonListener* b
 void DialogButton::DrawFocusGlow(Graphics* g, const Rect& cell) {
   if (!ShowsFocus() || !framePicture) return;
   const Rect area(0, 0, width, height);
-  g->SetDrawMode(DRAWMODE_ADDITIVE);
-  g->SetColor(Color(255, 255, 255, focusGlow));
-  g->SetTintImages(true);
+  BeginFocusGlow(g);
   if (cell.width != 0)
     g->DrawImageNineSlice(cell, area, framePicture);
   else
     g->DrawImageNineSlice(area, framePicture);
-  g->SetTintImages(false);
-  g->SetDrawMode(DRAWMODE_NORMAL);
+  EndFocusGlow(g);
 }
 
 void DialogButton::Draw(Graphics* g) {

@@ -44,13 +44,13 @@ void ListWidget::KeyDown(int key) {
   const bool inside = selectedIndex >= 0 && selectedIndex < LineCount();
   int index = key == KEYCODE_DOWN ? (inside ? selectedIndex + 1 : 0) : (inside ? selectedIndex - 1 : LineCount() - 1);
   index = std::clamp(index, 0, LineCount() - 1);
-  if (index < topLine) {
-    if (scrollbar)
-      scrollbar->SetPosition(index);
-    else
-      OnScrolled(0, index);
-  } else if (index + 1 > topLine + pageLines) {
-    const double top = index + 1 - std::max(1.0, std::floor(pageLines));
+  // Scrolled just far enough to show the line.
+  double top = topLine;
+  if (index < topLine)
+    top = index;
+  else if (index + 1 > topLine + pageLines)
+    top = index + 1 - std::max(1.0, std::floor(pageLines));
+  if (top != topLine) {
     if (scrollbar)
       scrollbar->SetPosition(top);
     else

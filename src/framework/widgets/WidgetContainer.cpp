@@ -61,8 +61,7 @@ void WidgetContainer::Unlink(WidgetList::iterator it) {
 void WidgetContainer::AddWidget(Widget* widget) {
   if (!widget || widget->parent == this) return;
   // A container inside itself would make every tree walk endless.
-  for (WidgetContainer* c = this; c; c = c->parent)
-    if (c == widget) return;
+  if (IsWithin(widget)) return;
   if (widget->parent) widget->parent->RemoveWidget(widget);
 
   InsertSorted(widget, children.end());
@@ -151,6 +150,12 @@ void WidgetContainer::PlaceBehind(Widget* widget, Widget* ref) {
 }
 void WidgetContainer::PlaceInFront(Widget* widget, Widget* ref) {
   if (ref) Reorder(widget, ref, false, true);
+}
+
+bool WidgetContainer::IsWithin(const WidgetContainer* container) const {
+  for (const WidgetContainer* c = this; c; c = c->parent)
+    if (c == container) return true;
+  return false;
 }
 
 Point WidgetContainer::GetScreenPos() {

@@ -79,6 +79,8 @@ class WidgetContainer {
 
   // Position in manager coordinates.
   virtual Point GetScreenPos();
+  // This is container or lies somewhere inside it.
+  bool IsWithin(const WidgetContainer* container) const;
 
   // Dirty marking travels up to the top-level ancestor; at the top, widgets overlapping a marked
   // one are marked as needed so the dirty top-level widgets cover everything to redraw.

@@ -29,13 +29,6 @@ void SetStretchModes(Graphics& g) {
   g.SetBilinear(g.is3D);
 }
 
-// widget is container or lies somewhere inside it.
-bool IsWithin(WidgetContainer* widget, WidgetContainer* container) {
-  for (WidgetContainer* c = widget; c; c = c->parent)
-    if (c == container) return true;
-  return false;
-}
-
 }  // namespace
 
 WidgetHost* gWidgetHost = nullptr;
@@ -271,7 +264,7 @@ Widget* WidgetManager::FindIn(WidgetContainer* container, int mx, int my, int fl
   for (auto it = container->children.rbegin(); it != container->children.rend(); ++it) {
     Widget* child = *it;
     // A child holding the modal widget somewhere inside is itself drawn before it.
-    const bool holdsModal = !belowModal && modalWidget && child != modalWidget && IsWithin(modalWidget, child);
+    const bool holdsModal = !belowModal && modalWidget && child != modalWidget && modalWidget->IsWithin(child);
     int childFlags = child->flagsMod.Apply(containerFlags);
     if (belowModal) childFlags = belowModalMod.Apply(childFlags);
     if (child->visible && (childFlags & kAllowMouse)) {
@@ -518,7 +511,7 @@ void WidgetManager::PushModalLayer(Widget* widget, const FlagsMod& mod) {
 void WidgetManager::PopModalLayer(Widget* widget) {
   if (modalLayers.empty() || modalLayers.back().widget != widget) return;
   // A focus given inside the layer (by the keyboard's navigation) goes back to where it was.
-  if (focusWidget && IsWithin(focusWidget, widget)) SetFocus(nullptr);
+  if (focusWidget && focusWidget->IsWithin(widget)) SetFocus(nullptr);
   // A layer whose previous modal widget is gone belongs to a widget already removed: it goes too.
   while (!modalLayers.empty()) {
     const ModalLayer layer = modalLayers.back();

@@ -45,12 +45,6 @@ int PadKey(int button) {
 
 bool Repeats(int button) { return IsArrow(PadKey(button)); }
 
-bool IsWithin(const WidgetContainer* widget, const WidgetContainer* container) {
-  for (const WidgetContainer* c = widget; c; c = c->parent)
-    if (c == container) return true;
-  return false;
-}
-
 Rect ScreenRect(Widget* widget) {
   const Point pos = widget->GetScreenPos();
   return Rect(pos.x, pos.y, widget->width, widget->height);
@@ -73,7 +67,7 @@ void WidgetManager::SetFocusShown(bool shown) {
 
 bool WidgetManager::CanNavigateTo(Widget* widget) {
   if (!widget || !widget->navigable || widget->widgetManager != this) return false;
-  if (modalWidget && !IsWithin(widget, modalWidget)) return false;
+  if (modalWidget && !widget->IsWithin(modalWidget)) return false;
   for (WidgetContainer* c = widget; c && c != this; c = c->parent) {
     const auto* w = static_cast<Widget*>(c);
     if (!w->visible || w->disabled) return false;
@@ -101,7 +95,7 @@ Widget* WidgetManager::NavigationRoot() {
   for (auto it = children.rbegin(); it != children.rend(); ++it) {
     Widget* widget = *it;
     if (!widget->visible) continue;
-    if (focusWidget && IsWithin(focusWidget, widget)) return widget;
+    if (focusWidget && focusWidget->IsWithin(widget)) return widget;
     CollectNavigable(widget);
     if (!navigables_.empty()) return widget;
   }
@@ -169,7 +163,7 @@ void WidgetManager::RouteKey(int key, bool wasShown) {
 bool WidgetManager::Navigate(int key, bool wasShown) {
   Widget* root = NavigationRoot();
   if (!root) return false;
-  Widget* focus = focusWidget && CanNavigateTo(focusWidget) && IsWithin(focusWidget, root) ? focusWidget : nullptr;
+  Widget* focus = focusWidget && CanNavigateTo(focusWidget) && focusWidget->IsWithin(root) ? focusWidget : nullptr;
   if (key == KEYCODE_ESCAPE) {
     CollectNavigable(root);
     for (Widget* widget : navigables_)
@@ -234,7 +228,7 @@ void WidgetManager::KeepFocusInFront() {
   if (!focusShown) return;
   Widget* root = NavigationRoot();
   if (!root) return;
-  if (focusWidget && IsWithin(focusWidget, root) && (!focusWidget->navigable || CanNavigateTo(focusWidget))) return;
+  if (focusWidget && focusWidget->IsWithin(root) && (!focusWidget->navigable || CanNavigateTo(focusWidget))) return;
   if (Widget* first = DefaultNavigable(root)) SetFocus(first);
 }
 
