@@ -650,18 +650,21 @@ TEST_F(NavigationTest, PadDirectionsRepeatLikeKeysAndFieldsListsAndSlidersTakeTh
   screen.RemoveWidget(&edit);
 
   // A list takes up and down until its first or last line; a slider its own direction.
+  // The list shows about three of its eight lines and scrolls to keep the selected one in view.
   ListWidget list(6, nullptr, nullptr);
+  list.itemHeight = 10;
   list.Resize(200, 40, 100, 40);
-  list.InsertLine("a", false);
-  list.InsertLine("b", false);
+  for (const char* line : {"a", "b", "c", "d", "e", "f", "g", "h"}) list.InsertLine(line, false);
   Slider slider(nullptr, nullptr, 7, nullptr);
   slider.Resize(200, 100, 100, 10);
   screen.AddWidget(&list);
   screen.AddWidget(&slider);
   manager.SetFocus(&list);
-  Key(KEYCODE_DOWN);
-  Key(KEYCODE_DOWN);
-  EXPECT_EQ(list.selectedIndex, 1);
+  for (int i = 0; i < 8; ++i) Key(KEYCODE_DOWN);
+  EXPECT_EQ(list.selectedIndex, 7);
+  EXPECT_GT(list.topLine, 0);
+  EXPECT_LE(list.topLine, 7);
+  EXPECT_GE(list.topLine + list.pageLines, 8);
   EXPECT_EQ(manager.focusWidget, &list);
   list.dirty = slider.dirty = false;  // as after a draw
   Key(KEYCODE_DOWN);
